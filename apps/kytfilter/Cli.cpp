@@ -1,0 +1,44 @@
+#include "apps/kytfilter/Cli.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace kytcli {
+
+static std::string ReadStream(std::FILE* f) {
+  std::string data;
+  const size_t kBlock = 1 << 20;
+  size_t used = 0;
+  for (;;) {
+    data.resize(used + kBlock);
+    size_t n = std::fread(data.data() + used, 1, kBlock, f);
+    used += n;
+    if (n < kBlock) break;
+  }
+  data.resize(used);
+  return data;
+}
+
+std::string ReadInput(const std::string& File) {
+  if (File.empty()) {
+    std::string data = ReadStream(stdin);
+    if (std::ferror(stdin)) throw Failure("kytfilter: cannot read standard input: " + std::string(std::strerror(errno)));
+    return data;
+  }
+  std::FILE* f = std::fopen(File.c_str(), "rb");
+  if (f == nullptr) throw Failure("kytfilter: cannot read " + File + ": " + std::strerror(errno));
+  std::string data = ReadStream(f);
+  bool failed = std::ferror(f) != 0;
+  int err = errno;
+  std::fclose(f);
+  if (failed) throw Failure("kytfilter: cannot read " + File + ": " + std::strerror(err));
+  return data;
+}
+
+void WriteOutput(std::string_view Bytes) {
+  if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), stdout) != Bytes.size())
+    throw Failure("kytfilter: cannot write the output: " + std::string(std::strerror(errno)));
+}
+
+}  // namespace kytcli

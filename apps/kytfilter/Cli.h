@@ -1,0 +1,38 @@
+// Shared plumbing of the kytfilter command-line tool: argument errors, input and
+// output of exact bytes, and the verb groups.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kytcli {
+
+// Bad use: unknown verb or clause, missing argument. main prints "usage: ..." on
+// standard error and exits with 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failure the user must see: main prints the message on standard error and exits
+// with 1.
+class Failure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+using Args = std::vector<std::string>;
+
+// The whole content of File, or of standard input when File is empty, read in large
+// blocks. Raises Failure "kytfilter: cannot read FILE: reason".
+std::string ReadInput(const std::string& File);
+// Writes Bytes to standard output exactly (no newline added). Raises Failure when the
+// output cannot take them.
+void WriteOutput(std::string_view Bytes);
+
+// Verb groups: Args holds the words after the group's name. Each returns the exit code.
+int RunSql(const Args& args);
+
+}  // namespace kytcli

@@ -1,0 +1,62 @@
+// kytfilter: the command-line tool over the filter library.
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <string>
+
+#include "apps/kytfilter/Cli.h"
+
+namespace {
+
+struct Group {
+  const char* name;
+  std::function<int(const kytcli::Args&)> run;
+  const char* help;  // one line per verb, each ending in a newline
+};
+
+const Group kGroups[] = {
+    {"sql", kytcli::RunSql,
+     "  kytfilter sql get CLAUSE [FILE]        print a clause (select, from, where, group,\n"
+     "                                         having, union, plan, order, forupdate)\n"
+     "  kytfilter sql set CLAUSE TEXT [FILE]   print the statement with the clause replaced\n"
+     "                                         (an empty TEXT removes it)\n"
+     "  kytfilter sql count [FILE]             print the statement that counts the rows\n"
+     "  kytfilter sql client CHAR [FILE]       print the statement with ? markers rewritten\n"
+     "  kytfilter sql merge-fields [FILE]      list the <<merge field>> names, one a line\n"},
+};
+
+void PrintHelp() {
+  std::string text =
+      "kytfilter: SQL text and filter tools. The statement is read from FILE, or from\n"
+      "standard input without FILE; results are written exactly, CR LF kept.\n\n"
+      "Verbs:\n";
+  for (const Group& g : kGroups) text += g.help;
+  std::fputs(text.c_str(), stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  kytcli::Args args(argv + 1, argv + argc);
+  try {
+    if (args.empty()) throw kytcli::UsageError("kytfilter GROUP VERB ... (see kytfilter --help)");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+      PrintHelp();
+      return 0;
+    }
+    for (const Group& g : kGroups) {
+      if (args[0] == g.name) return g.run(kytcli::Args(args.begin() + 1, args.end()));
+    }
+    throw kytcli::UsageError("kytfilter: unknown verb '" + args[0] + "' (see kytfilter --help)");
+  } catch (const kytcli::UsageError& e) {
+    std::fprintf(stderr, "usage: %s\n", e.what());
+    return 2;
+  } catch (const kytcli::Failure& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kytfilter: %s\n", e.what());
+    return 1;
+  }
+}
