@@ -4,11 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace kytcli {
 
 static std::string ReadStream(std::FILE* f) {
   std::string data;
-  const size_t kBlock = 1 << 20;
+  size_t kBlock = 1 << 20;
+  // A regular file is read in one block of its own size.
+  struct stat st{};
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    kBlock = static_cast<size_t>(st.st_size) + 1;
   size_t used = 0;
   for (;;) {
     data.resize(used + kBlock);

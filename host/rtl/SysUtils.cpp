@@ -289,10 +289,10 @@ class DateTimeFormatter {
           if (close == std::string::npos) close = n;
           out_.append(fmt, i + 1, close - i - 1);
           i = close + 1;
-          break;
+          continue;
         }
-        case '/': out_ += fs.DateSeparator; ++i; break;
-        case ':': out_ += fs.TimeSeparator; ++i; break;
+        case '/': out_ += fs.DateSeparator; ++i; continue;  // separators and literals
+        case ':': out_ += fs.TimeSeparator; ++i; continue;  // keep "m after h" alive
         case 'c':
           Append(fs.ShortDateFormat, depth + 1);
           if (hour_ || min_ || sec_ || msec_) {
@@ -393,7 +393,7 @@ class DateTimeFormatter {
         default:
           out_ += c;
           ++i;
-          break;
+          continue;
       }
       last_was_hour_ = false;
     }

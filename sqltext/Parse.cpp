@@ -1,0 +1,465 @@
+// Unit Parse: the clause scanner and the clause accessors. The rewriting, criteria,
+// matching, date and byte helpers are in ParseText.cpp.
+#include "sqltext/Parse.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace Parse {
+
+namespace {
+
+// Word boundaries: codes 32 and below, "(" and ")".
+inline bool IsBoundary(char c) {
+  return static_cast<unsigned char>(c) <= 32 || c == '(' || c == ')';
+}
+
+inline char FoldLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+inline bool Inside(const ScanState& s) {
+  return s.inSingleQuote || s.inDoubleQuote || s.inLineComment || s.inBlockComment ||
+         s.parenDepth != 0;
+}
+
+// The scan step over a view; P is 1-based and lies in the text.
+inline void Step(std::string_view t, int P, ScanState& s) {
+  s.skipNext = 0;
+  const char c = t[P - 1];
+  const char next = static_cast<size_t>(P) < t.size() ? t[P] : '\0';
+  if (s.inLineComment) {
+    if (c == '\n' || c == '\r') s.inLineComment = false;
+  } else if (s.inBlockComment) {
+    if (c == '*' && next == '/') {
+      s.inBlockComment = false;
+      s.skipNext = 1;
+    }
+  } else if (s.inSingleQuote) {
+    if (c == '\'') s.inSingleQuote = false;
+  } else if (s.inDoubleQuote) {
+    if (c == '"') s.inDoubleQuote = false;
+  } else {
+    switch (c) {
+      case '\'': s.inSingleQuote = true; break;
+      case '"': s.inDoubleQuote = true; break;
+      case '/':
+        if (next == '/') {
+          s.inLineComment = true;
+          s.skipNext = 1;
+        } else if (next == '*') {
+          s.inBlockComment = true;
+          s.skipNext = 1;
+        }
+        break;
+      case '(': ++s.parenDepth; break;
+      case ')': --s.parenDepth; break;
+      case '[': ++s.bracketDepth; break;
+      case ']': --s.bracketDepth; break;
+      default: break;
+    }
+  }
+}
+
+// Characters that can change the state outside quotes and comments.
+struct SpecialTable {
+  bool v[256] = {};
+  SpecialTable() {
+    for (unsigned char c : std::string_view("'\"/()[]")) v[c] = true;
+  }
+};
+const SpecialTable kSpecial;
+
+// The next position after P (1-based) whose character can end the current
+// inside-state, or Limit + 1 when none lies up to Limit. Positions in between would only
+// be stepped over one at a time without any change of state.
+int NextInteresting(std::string_view t, int P, int Limit, const ScanState& s) {
+  if (P >= Limit) return Limit + 1;
+  const char* base = t.data();
+  const char* from = base + P;  // position P + 1
+  const size_t n = static_cast<size_t>(Limit - P);
+  const void* hit = nullptr;
+  if (s.inSingleQuote) {
+    hit = std::memchr(from, '\'', n);
+  } else if (s.inDoubleQuote) {
+    hit = std::memchr(from, '"', n);
+  } else if (s.inBlockComment) {
+    hit = std::memchr(from, '*', n);
+  } else if (s.inLineComment) {
+    for (size_t k = 0; k < n; ++k)
+      if (from[k] == '\n' || from[k] == '\r') return P + 1 + static_cast<int>(k);
+    return Limit + 1;
+  } else {
+    for (size_t k = 0; k < n; ++k)
+      if (kSpecial.v[static_cast<unsigned char>(from[k])]) return P + 1 + static_cast<int>(k);
+    return Limit + 1;
+  }
+  return hit ? static_cast<int>(static_cast<const char*>(hit) - base) + 1 : Limit + 1;
+}
+
+// Word match of W at P: the letters equal without regard to case, and, unless
+// BoundaryFree, a word boundary after the word when it ends before EndPos.
+inline bool WordAt(std::string_view t, int EndPos, int P, std::string_view w,
+                   bool BoundaryFree) {
+  const int n = static_cast<int>(w.size());
+  if (!BoundaryFree && P + n <= EndPos && !IsBoundary(t[P + n - 1])) return false;
+  if (P - 1 + n > static_cast<int>(t.size())) return false;
+  for (int k = 0; k < n; ++k)
+    if (FoldLetter(t[P - 1 + k]) != FoldLetter(w[k])) return false;
+  return true;
+}
+
+bool ParseView(std::string_view sql, std::string_view keyword,
+               const std::vector<std::string>& stops, int& StartPos, int& EndPos,
+               std::string& FoundStop, bool StopsAnywhere) {
+  if (sql.empty()) return false;
+  const int len = static_cast<int>(sql.size());
+  if (EndPos == 0 || EndPos > len) EndPos = len;
+  int p = StartPos != 0 ? StartPos : 1;
+  bool found = keyword.empty();
+  if (found) StartPos = p;
+
+  // First letters of the stop words, so most positions are refused at once.
+  bool stopFirst[256] = {};
+  bool hasEmptyStop = false;
+  for (const std::string& w : stops) {
+    if (w.empty()) {
+      hasEmptyStop = true;
+    } else {
+      stopFirst[static_cast<unsigned char>(FoldLetter(w[0]))] = true;
+      stopFirst[static_cast<unsigned char>(w[0] >= 'a' && w[0] <= 'z' ? w[0] - 32 : w[0])] = true;
+    }
+  }
+  const char kwFirst = keyword.empty() ? '\0' : FoldLetter(keyword[0]);
+
+  ScanState st;
+  if (p <= len) Step(sql, p, st);
+  auto advance = [&](int n) {
+    p += n + st.skipNext;
+    if (p <= len) Step(sql, p, st);
+  };
+
+  while (p <= EndPos) {
+    if (Inside(st)) {
+      if (st.skipNext) {
+        advance(1);
+      } else {
+        int q = NextInteresting(sql, p, EndPos, st);
+        p = q;
+        if (p <= len) Step(sql, p, st);
+      }
+      continue;
+    }
+    const bool boundaryFree = StopsAnywhere && found;
+    if (!boundaryFree && p > 1 && !IsBoundary(sql[p - 2])) {
+      advance(1);
+      continue;
+    }
+    const char c = sql[p - 1];
+    if (!found) {
+      if (FoldLetter(c) == kwFirst && WordAt(sql, EndPos, p, keyword, false)) {
+        found = true;
+        StartPos = p;
+        advance(static_cast<int>(keyword.size()));
+      } else {
+        advance(1);
+      }
+      continue;
+    }
+    if (stopFirst[static_cast<unsigned char>(c)] || hasEmptyStop) {
+      for (const std::string& w : stops) {
+        if (!WordAt(sql, EndPos, p, w, boundaryFree)) continue;
+        if (!w.empty()) {
+          EndPos = p;
+          FoundStop = w;
+        } else {
+          EndPos = EndPos + 1;
+        }
+        return true;
+      }
+    }
+    advance(1);
+  }
+  EndPos = EndPos + 1;
+  return false;
+}
+
+bool IsDDLView(std::string_view text) {
+  static const std::vector<std::string> kStops = {"TRIGGER", "PROCEDURE"};
+  int start = 0, end = 0;
+  std::string stop;
+  if (ParseView(text, "CREATE", kStops, start, end, stop, false)) return true;
+  if (start != 0) return false;
+  start = 0;
+  end = 0;
+  return ParseView(text, "ALTER", kStops, start, end, stop, false);
+}
+
+void LocateView(std::string_view sql, const char* keyword,
+                const std::vector<std::string>& stops, int& StartPos, int& EndPos) {
+  StartPos = 0;
+  EndPos = 0;
+  std::string stop;
+  ParseView(sql, keyword, stops, StartPos, EndPos, stop, false);
+}
+
+void LocateInsertView(std::string_view sql, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"INTO"};
+  LocateView(sql, "INSERT", kStops, StartPos, EndPos);
+}
+
+// Bounds of the trimmed characters [b, e) of S (0-based).
+inline void TrimBounds(std::string_view s, size_t& b, size_t& e) {
+  b = 0;
+  e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+}
+
+inline std::string_view Trimmed(std::string_view s) {
+  size_t b, e;
+  TrimBounds(s, b, e);
+  return s.substr(b, e - b);
+}
+
+using Locator = void (*)(const std::string&, int&, int&);
+
+void GetClause(const std::string& SQL, std::string& Result, Locator locate) {
+  int start = 0, end = 0;
+  locate(SQL, start, end);
+  Result.clear();
+  if (start == 0) return;
+  std::string_view v(SQL);
+  v = v.substr(static_cast<size_t>(start - 1),
+               static_cast<size_t>(std::max(end - start, 0)));
+  Result.assign(Trimmed(v));
+}
+
+// Replaces the own clause when present; otherwise inserts after the first clause of
+// Before that is present (nearest first), or in front of the statement.
+void SetClause(std::string& SQL, const std::string& NewText, Locator own,
+               std::initializer_list<Locator> before) {
+  int start = 0, end = 0;
+  own(SQL, start, end);
+  if (start != 0) {
+    ReplaceSection(SQL, NewText, start, end);
+    return;
+  }
+  for (Locator l : before) {
+    l(SQL, start, end);
+    if (start != 0) {
+      ReplaceSection(SQL, NewText, end, end);
+      return;
+    }
+  }
+  ReplaceSection(SQL, NewText, 1, 1);
+}
+
+}  // namespace
+
+void AdvanceScanState(const std::string& Text, int P, ScanState& State) {
+  Step(Text, P, State);
+}
+
+bool CharIsDelimiter(char C) {
+  if (static_cast<unsigned char>(C) <= 32) return true;
+  switch (C) {
+    case '!': case '(': case ')': case '*': case ',': case '/':
+    case ':': case ';': case '<': case '=': case '>': case '?':
+      return true;
+    default:
+      return false;
+  }
+}
+
+void SubStrings(const std::string& Text, std::string& Result, int First, int Stop) {
+  Result.clear();
+  if (First <= 0) return;
+  if (Stop == 0) Stop = 2147483647;
+  if (Stop <= First) return;
+  if (static_cast<size_t>(First) > Text.size()) return;
+  Result.assign(Text, static_cast<size_t>(First - 1), static_cast<size_t>(Stop - First));
+}
+
+bool ParseStr(const std::string& SQL, const std::string& Keyword,
+              const std::vector<std::string>& StopWords, int& StartPos, int& EndPos,
+              std::string& FoundStop, bool StopsAnywhere) {
+  return ParseView(SQL, Keyword, StopWords, StartPos, EndPos, FoundStop, StopsAnywhere);
+}
+
+bool GetIsTriggerOrProcedureDDL(const std::string& Text) { return IsDDLView(Text); }
+
+void LocateSelect(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"FROM",  "WHERE", "GROUP", "HAVING",
+                                                  "UNION", "PLAN",  "ORDER", "FOR"};
+  LocateView(SQL, "SELECT", kStops, StartPos, EndPos);
+  // The body of a trigger or a stored procedure is no query.
+  if (StartPos > 1 && IsDDLView(std::string_view(SQL).substr(0, StartPos - 2))) {
+    StartPos = 0;
+    EndPos = 0;
+  }
+}
+
+void LocateFrom(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"WHERE", "GROUP", "HAVING", "UNION",
+                                                  "PLAN",  "ORDER", "FOR"};
+  LocateView(SQL, "FROM", kStops, StartPos, EndPos);
+}
+
+void LocateWhere(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"ORDER", "GROUP", "HAVING",
+                                                  "UNION", "PLAN",  "FOR"};
+  LocateView(SQL, "WHERE", kStops, StartPos, EndPos);
+}
+
+void LocateGroup(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"HAVING", "UNION", "PLAN", "ORDER", "FOR"};
+  LocateView(SQL, "GROUP", kStops, StartPos, EndPos);
+}
+
+void LocateHaving(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"UNION", "PLAN", "ORDER", "FOR"};
+  LocateView(SQL, "HAVING", kStops, StartPos, EndPos);
+}
+
+void LocateUnion(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"PLAN", "ORDER", "FOR"};
+  LocateView(SQL, "UNION", kStops, StartPos, EndPos);
+}
+
+void LocatePlan(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"ORDER", "FOR"};
+  LocateView(SQL, "PLAN", kStops, StartPos, EndPos);
+}
+
+void LocateOrder(const std::string& SQL, int& StartPos, int& EndPos) {
+  static const std::vector<std::string> kStops = {"FOR"};
+  LocateView(SQL, "ORDER", kStops, StartPos, EndPos);
+}
+
+void LocateForUpdate(const std::string& SQL, int& StartPos, int& EndPos) {
+  // The empty stop word lets the clause run to the end of the text.
+  static const std::vector<std::string> kStops = {""};
+  LocateView(SQL, "FOR", kStops, StartPos, EndPos);
+}
+
+void LocateInsert(const std::string& SQL, int& StartPos, int& EndPos) {
+  LocateInsertView(SQL, StartPos, EndPos);
+}
+
+void GetSQLSelect(const std::string& SQL, std::string& Result) {
+  int start = 0, end = 0;
+  LocateSelect(SQL, start, end);
+  GetClause(SQL, Result, LocateSelect);
+  // INSERT ... SELECT has no select clause of its own.
+  if (start > 10) {
+    int istart = 0, iend = 0;
+    LocateInsertView(std::string_view(SQL).substr(0, static_cast<size_t>(start)), istart, iend);
+    if (istart != 0) Result.clear();
+  }
+}
+
+void GetSQLFrom(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateFrom); }
+void GetSQLWhere(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateWhere); }
+void GetSQLGroup(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateGroup); }
+void GetSQLHaving(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateHaving); }
+void GetSQLUnion(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateUnion); }
+void GetSQLPlan(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocatePlan); }
+void GetSQLOrder(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateOrder); }
+void GetSQLForUpdate(const std::string& SQL, std::string& Result) {
+  GetClause(SQL, Result, LocateForUpdate);
+}
+
+void ReplaceSection(std::string& S, const std::string& NewText, int First, int Resume) {
+  // Works in place, so a large statement is moved within its own buffer rather than
+  // copied into a new one.
+  const size_t len = S.size();
+  std::string_view s(S);
+  size_t headBegin = 0, headEnd = 0;
+  if (First > 0) {
+    TrimBounds(s.substr(0, std::min(static_cast<size_t>(First - 1), len)), headBegin, headEnd);
+  }
+  size_t tailBegin = len, tailEnd = len;
+  if (Resume > 0 && static_cast<size_t>(Resume) <= len) {
+    size_t b, e;
+    TrimBounds(s.substr(static_cast<size_t>(Resume - 1)), b, e);
+    tailBegin = static_cast<size_t>(Resume - 1) + b;
+    tailEnd = static_cast<size_t>(Resume - 1) + e;
+  }
+  std::string_view text = Trimmed(NewText);
+  std::string middle;
+  middle.reserve(text.size() + 4);
+  if (First > 0) middle += "\r\n";
+  middle.append(text);
+  middle += "\r\n";
+  const size_t newSize =
+      (headEnd - headBegin) + middle.size() + (tailEnd - std::min(tailBegin, tailEnd));
+  // A statement that must grow, or whose resume position lies before the first (head and
+  // tail overlap), is built in a new buffer of exactly its size: growing in place would
+  // double the capacity.
+  if (tailBegin < headEnd || newSize > S.capacity()) {
+    std::string r;
+    r.reserve(newSize);
+    r.append(s.substr(headBegin, headEnd - headBegin));
+    r += middle;
+    r.append(s.substr(tailBegin, tailEnd - tailBegin));
+    S = std::move(r);
+    return;
+  }
+  // Keep [headBegin, headEnd) + middle + [tailBegin, tailEnd); cut from the back first so
+  // the earlier offsets stay valid.
+  S.erase(tailEnd);
+  S.replace(headEnd, tailBegin - headEnd, middle);
+  S.erase(0, headBegin);
+}
+
+void SetSQLSelect(std::string& SQL, const std::string& NewText) {
+  int start = 0, end = 0;
+  LocateSelect(SQL, start, end);
+  if (start != 0) {
+    ReplaceSection(SQL, NewText, start, end);
+    return;
+  }
+  // Without a select list, everything before FROM is replaced.
+  LocateFrom(SQL, start, end);
+  if (start != 0) ReplaceSection(SQL, NewText, 1, start);
+  else ReplaceSection(SQL, NewText, 1, 1);
+}
+
+void SetSQLFrom(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateFrom, {LocateSelect});
+}
+void SetSQLWhere(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateWhere, {LocateFrom, LocateSelect});
+}
+void SetSQLGroup(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateGroup, {LocateWhere, LocateFrom, LocateSelect});
+}
+void SetSQLHaving(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateHaving, {LocateGroup, LocateWhere, LocateFrom, LocateSelect});
+}
+void SetSQLUnion(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateUnion,
+            {LocateHaving, LocateGroup, LocateWhere, LocateFrom, LocateSelect});
+}
+void SetSQLPlan(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocatePlan,
+            {LocateUnion, LocateHaving, LocateGroup, LocateWhere, LocateFrom, LocateSelect});
+}
+void SetSQLOrder(std::string& SQL, const std::string& NewText) {
+  SetClause(SQL, NewText, LocateOrder,
+            {LocatePlan, LocateUnion, LocateHaving, LocateGroup, LocateWhere, LocateFrom,
+             LocateSelect});
+}
+
+void SetSQLForUpdate(std::string& SQL, const std::string& NewText) {
+  int start = 0, end = 0;
+  LocateForUpdate(SQL, start, end);
+  if (start != 0) {
+    ReplaceSection(SQL, NewText, start, static_cast<int>(SQL.size()) + 1);
+    return;
+  }
+  SQL.reserve(SQL.size() + 2 + NewText.size());
+  SQL += "\r\n";
+  SQL += NewText;
+}
+
+}  // namespace Parse
