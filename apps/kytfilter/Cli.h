@@ -34,5 +34,8 @@ void WriteOutput(std::string_view Bytes);
 
 // Verb groups: Args holds the words after the group's name. Each returns the exit code.
 int RunSql(const Args& args);
+// kytfilter db columns|rows: a statement's columns or rows through a query of one of
+// the three kinds. Raises Failure with the engine's message on its errors.
+int RunDb(const Args& args);
 
 }  // namespace kytcli

@@ -24,6 +24,12 @@ const Group kGroups[] = {
      "  kytfilter sql count [FILE]             print the statement that counts the rows\n"
      "  kytfilter sql client CHAR [FILE]       print the statement with ? markers rewritten\n"
      "  kytfilter sql merge-fields [FILE]      list the <<merge field>> names, one a line\n"},
+    {"db", kytcli::RunDb,
+     "  kytfilter db columns --variant ibo|ibd|bde --database PATH --sql STATEMENT\n"
+     "                                         print the statement's columns, one a line,\n"
+     "                                         fields separated by a tab\n"
+     "  kytfilter db rows --variant ibo|ibd|bde --database PATH --sql STATEMENT [--csv OUT]\n"
+     "                                         print (or write to OUT) the rows as CSV\n"},
 };
 
 void PrintHelp() {

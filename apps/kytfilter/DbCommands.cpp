@@ -1,0 +1,207 @@
+// kytfilter db: the columns and rows of a statement through one of the three query
+// kinds, as the filter components see them.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "apps/kytfilter/Cli.h"
+#include "dataaccess/bde/BDE.h"
+#include "dataaccess/bde/DBTables.h"
+#include "dataaccess/db/DBText.h"
+#include "dataaccess/ibobjects/IBODataset.h"
+#include "dataaccess/ibobjects/IB_Components.h"
+
+namespace kytcli {
+
+namespace {
+
+const char* kUsage =
+    "kytfilter db columns|rows --variant ibo|ibd|bde --database PATH --sql STATEMENT [--csv OUT]";
+
+struct TOptions {
+  std::string verb, variant, database, sql, csv;
+  bool hasCsv = false;
+};
+
+TOptions ParseOptions(const Args& args) {
+  if (args.empty() || (args[0] != "columns" && args[0] != "rows")) throw UsageError(kUsage);
+  TOptions o;
+  o.verb = args[0];
+  std::map<std::string, std::string*> slots = {
+      {"--variant", &o.variant}, {"--database", &o.database}, {"--sql", &o.sql}, {"--csv", &o.csv}};
+  for (size_t i = 1; i < args.size(); i += 2) {
+    auto it = slots.find(args[i]);
+    if (it == slots.end() || i + 1 >= args.size() || (it->first == "--csv" && o.verb != "rows"))
+      throw UsageError(kUsage);
+    *it->second = args[i + 1];
+    if (it->first == "--csv") o.hasCsv = true;
+  }
+  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() || o.sql.empty())
+    throw UsageError(kUsage);
+  // The library's text is Windows-1252; the command line's is UTF-8.
+  o.database = DB::Utf8ToAnsi(o.database);
+  o.sql = DB::Utf8ToAnsi(o.sql);
+  return o;
+}
+
+std::string Line(const std::vector<std::string>& Fields) {
+  std::string out;
+  for (size_t i = 0; i < Fields.size(); ++i) out += (i ? "\t" : "") + DB::AnsiToUtf8(Fields[i]);
+  return out + "\n";
+}
+
+// The base table and field of each output column, as the catalogue asks the engine.
+std::vector<std::pair<std::string, std::string>> BaseColumns(DBTables::TQuery& Query, const std::string& Sql) {
+  using namespace BDE;
+  std::vector<std::pair<std::string, std::string>> out;
+  hDBIStmt stmt = nullptr;
+  hDBICur cur = nullptr;
+  try {
+    DBTables::Check(DbiQAlloc(Query.DBHandle(), qrylangSQL, &stmt));
+    DBTables::Check(DbiQPrepare(stmt, Sql.c_str()));
+    DBTables::Check(DbiQGetBaseDescs(stmt, &cur));
+    STMTBaseDesc d;
+    DBIResult rc;
+    while ((rc = DbiGetNextRecord(cur, dbiNOLOCK, &d, nullptr)) == DBIERR_NONE)
+      out.emplace_back(d.szTableName, d.szFieldName);
+    if (rc != DBIERR_EOF) DBTables::Check(rc);
+  } catch (...) {
+    if (stmt) DbiQFree(&stmt);
+    if (cur) DbiCloseCursor(&cur);
+    throw;
+  }
+  DBTables::Check(DbiQFree(&stmt));
+  DBTables::Check(DbiCloseCursor(&cur));
+  return out;
+}
+
+std::unique_ptr<DB::TQueryDataSet> OpenDataSet(const TOptions& o) {
+  std::unique_ptr<DB::TQueryDataSet> q;
+  if (o.variant == "ibd")
+    q = std::make_unique<IBODataset::TIBOQuery>(nullptr);
+  else
+    q = std::make_unique<DBTables::TQuery>(nullptr);
+  q->SetDatabaseName(o.database);
+  q->SetRequestLive(false);
+  q->SQL()->SetText(o.sql);
+  q->Open();
+  return q;
+}
+
+std::string Columns(const TOptions& o) {
+  std::string out;
+  if (o.variant == "ibo") {
+    IB_Components::TIB_Query q(nullptr);
+    q.SetDatabaseName(o.database);
+    q.SQL()->SetText(o.sql);
+    q.Prepare();
+    for (int i = 0; i < q.FieldCount(); ++i) {
+      const auto* c = q.Columns(i);
+      out += Line({c->FieldName(), c->SQLName(), c->RelName(), std::to_string(c->SQLType()),
+                   std::to_string(c->SQLSubType()), std::to_string(c->SQLLen())});
+    }
+    return out;
+  }
+  std::unique_ptr<DB::TQueryDataSet> q = OpenDataSet(o);
+  std::vector<std::pair<std::string, std::string>> bases;
+  if (o.variant == "bde") bases = BaseColumns(static_cast<DBTables::TQuery&>(*q), o.sql);
+  for (int i = 0; i < q->FieldCount(); ++i) {
+    const DB::TField* f = q->Fields(i);
+    std::vector<std::string> fields = {f->FullName(), std::to_string(f->DataType()), std::to_string(f->DataSize()),
+                                       f->DisplayLabel()};
+    if (o.variant == "ibd") {
+      const auto* c = static_cast<IBODataset::TIBOQuery&>(*q).InternalDataset()->Columns(i);
+      fields.push_back(c->SQLName());
+      fields.push_back(c->RelName());
+    } else {
+      bool has = static_cast<size_t>(i) < bases.size();
+      fields.push_back(has ? bases[static_cast<size_t>(i)].first : "");
+      fields.push_back(has ? bases[static_cast<size_t>(i)].second : "");
+    }
+    out += Line(fields);
+  }
+  return out;
+}
+
+// Streams the CSV text to Write in blocks.
+template <typename TWrite>
+void Rows(const TOptions& o, TWrite&& Write) {
+  std::string out;
+  std::vector<std::string> fields;
+  auto flush = [&](bool Always) {
+    if (Always || out.size() > (1 << 16)) {
+      Write(out);
+      out.clear();
+    }
+  };
+  if (o.variant == "ibo") {
+    IB_Components::TIB_Query q(nullptr);
+    q.SetDatabaseName(o.database);
+    q.SQL()->SetText(o.sql);
+    q.Open();
+    fields.clear();
+    for (int i = 0; i < q.FieldCount(); ++i) fields.push_back(DB::CsvQuote(DB::AnsiToUtf8(q.Columns(i)->FieldName())));
+    out += DB::CsvRecord(fields);
+    for (; !q.Eof(); q.Next()) {
+      fields.clear();
+      for (int i = 0; i < q.FieldCount(); ++i) fields.push_back(DB::CsvField(q.Columns(i)->Value()));
+      out += DB::CsvRecord(fields);
+      flush(false);
+    }
+  } else {
+    std::unique_ptr<DB::TQueryDataSet> q = OpenDataSet(o);
+    for (int i = 0; i < q->FieldCount(); ++i) fields.push_back(DB::CsvQuote(DB::AnsiToUtf8(q->Fields(i)->FullName())));
+    out += DB::CsvRecord(fields);
+    for (; !q->Eof(); q->Next()) {
+      fields.clear();
+      for (int i = 0; i < q->FieldCount(); ++i) fields.push_back(DB::CsvField(q->Fields(i)->Value()));
+      out += DB::CsvRecord(fields);
+      flush(false);
+    }
+  }
+  flush(true);
+}
+
+// Writes beside OUT and renames when complete, so a failure keeps what OUT held.
+void RowsToFile(const TOptions& o) {
+  std::string part = o.csv + ".part";
+  std::ofstream file(part, std::ios::binary | std::ios::trunc);
+  if (!file) throw Failure("kytfilter: cannot write " + o.csv);
+  try {
+    Rows(o, [&](const std::string& Bytes) {
+      file.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+      if (!file) throw Failure("kytfilter: cannot write " + o.csv);
+    });
+    file.close();
+    if (!file) throw Failure("kytfilter: cannot write " + o.csv);
+    std::filesystem::rename(part, o.csv);
+  } catch (...) {
+    file.close();
+    std::error_code ec;
+    std::filesystem::remove(part, ec);
+    throw;
+  }
+}
+
+}  // namespace
+
+int RunDb(const Args& args) {
+  TOptions o = ParseOptions(args);
+  try {
+    if (o.verb == "columns")
+      WriteOutput(Columns(o));
+    else if (o.hasCsv)
+      RowsToFile(o);
+    else
+      Rows(o, [](const std::string& Bytes) { WriteOutput(Bytes); });
+  } catch (const SysUtils::Exception& e) {
+    throw Failure("kytfilter: " + DB::AnsiToUtf8(e.Message()));
+  } catch (const std::filesystem::filesystem_error& e) {
+    throw Failure(std::string("kytfilter: ") + e.what());
+  }
+  return 0;
+}
+
+}  // namespace kytcli

@@ -1,0 +1,259 @@
+// Unit DBTables: aliases, the type mapping, the SQLite cursor and the engine query.
+#include "dataaccess/bde/DBTables.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "dataaccess/bde/Sqlite_p.h"
+#include "dataaccess/db/DBText.h"
+
+namespace DBTables {
+
+// ---- Check ----------------------------------------------------------------------------
+
+void Check(BDE::DBIResult Status) {
+  if (Status == BDE::DBIERR_NONE) return;
+  BDE::DBIErrInfo info;
+  BDE::DbiGetErrorInfo(true, info);
+  EDBEngineError::TDBError err{Status, 0, std::string()};
+  if (info.iError == Status) {
+    err.NativeError = info.iNativeError;
+    err.Message = info.szErrCode;
+  } else {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "Engine error $%04X", static_cast<unsigned>(Status));
+    err.Message = buf;
+  }
+  throw EDBEngineError(err);
+}
+
+// ---- type mapping ---------------------------------------------------------------------
+
+DB::TFieldType FieldTypeOfDeclaredType(const std::string& Declared, int& Size) {
+  Size = 0;
+  size_t paren = Declared.find('(');
+  // The name, upper case, inner blanks folded to one.
+  std::string name;
+  for (char c : Declared.substr(0, paren)) {
+    if (static_cast<unsigned char>(c) <= ' ') {
+      if (!name.empty() && name.back() != ' ') name += ' ';
+    } else {
+      name += c;
+    }
+  }
+  if (!name.empty() && name.back() == ' ') name.pop_back();
+  name = SysUtils::UpperCase(name);
+  // The numbers in the parentheses: length, or precision and scale.
+  std::vector<int> numbers;
+  if (paren != std::string::npos) {
+    size_t close = Declared.find(')', paren);
+    std::string inner = Declared.substr(paren + 1, close == std::string::npos ? std::string::npos : close - paren - 1);
+    size_t p = 0;
+    while (p <= inner.size()) {
+      size_t comma = inner.find(',', p);
+      std::string part = SysUtils::Trim(inner.substr(p, comma == std::string::npos ? std::string::npos : comma - p));
+      numbers.push_back(SysUtils::StrToIntDef(part, 0));
+      if (comma == std::string::npos) break;
+      p = comma + 1;
+    }
+  }
+  auto is = [&name](std::initializer_list<const char*> names) {
+    for (const char* n : names)
+      if (name == n) return true;
+    return false;
+  };
+  if (is({"BOOLEAN", "BOOL"})) return DB::ftBoolean;
+  if (is({"BIGINT", "INT8"})) return DB::ftLargeint;
+  if (is({"SMALLINT", "INT2", "TINYINT"})) return DB::ftSmallint;
+  if (name.find("INT") != std::string::npos) return DB::ftInteger;
+  if (is({"DATETIME", "TIMESTAMP"})) return DB::ftDateTime;
+  if (is({"DATE"})) return DB::ftDate;
+  if (is({"TIME"})) return DB::ftTime;
+  if (is({"NUMERIC", "DECIMAL"})) {
+    if (numbers.size() >= 2 && numbers[1] > 0) Size = numbers[1];
+    return DB::ftBCD;
+  }
+  // DOUBLE PRECISION is the standard spelling of DOUBLE.
+  if (is({"REAL", "DOUBLE", "DOUBLE PRECISION", "FLOAT"})) return DB::ftFloat;
+  if (is({"TEXT", "CLOB"})) return DB::ftMemo;
+  // CHARACTER VARYING is the standard spelling of VARYING CHARACTER.
+  if (is({"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING", "CHARACTER"})) {
+    if (!numbers.empty() && numbers[0] > 0) Size = numbers[0];
+    return DB::ftString;
+  }
+  if (is({"BLOB"})) return DB::ftBlob;
+  return DB::ftUnknown;
+}
+
+// ---- TSession -------------------------------------------------------------------------
+
+void TSession::AddAlias(const std::string& Name, const std::string& FileName) {
+  std::string name = SysUtils::Trim(Name);
+  if (name.empty() || name.find('=') != std::string::npos)
+    throw DB::EDatabaseError("Invalid alias name '" + Name + "'");
+  if (IsAlias(name)) throw DB::EDatabaseError("Alias '" + name + "' already exists");
+  FAliases.Add(name + "=" + FileName);
+}
+
+void TSession::DeleteAlias(const std::string& Name) {
+  int i = FAliases.IndexOfName(SysUtils::Trim(Name));
+  if (i >= 0) FAliases.Delete(i);
+}
+
+bool TSession::IsAlias(const std::string& Name) const { return FAliases.IndexOfName(SysUtils::Trim(Name)) >= 0; }
+
+std::string TSession::AliasPath(const std::string& Name) const {
+  return FAliases.Values(SysUtils::Trim(Name));
+}
+
+void TSession::GetAliasNames(Classes::TStrings& List) const {
+  List.Clear();
+  for (int i = 0; i < FAliases.Count(); ++i) {
+    std::string line = FAliases.Get(i);
+    List.Add(line.substr(0, line.find('=')));
+  }
+}
+
+TSession& Session() {
+  static TSession session(nullptr);
+  return session;
+}
+
+// ---- cursor ---------------------------------------------------------------------------
+
+namespace {
+
+class TSqliteCursor : public DB::TCursor {
+ public:
+  TSqliteCursor(std::shared_ptr<BDE::DbiDb> Db, sqlite3_stmt* Stmt, std::vector<DB::TFieldType> Types)
+      : FDb(std::move(Db)), FStmt(Stmt), FTypes(std::move(Types)) {}
+  ~TSqliteCursor() override { sqlite3_finalize(FStmt); }
+
+  bool Fetch(std::vector<DB::TValue>& Row) override {
+    if (FDone) return false;
+    int rc = sqlite3_step(FStmt);
+    if (rc == SQLITE_DONE) {
+      FDone = true;
+      return false;
+    }
+    if (rc != SQLITE_ROW) BDE::RaiseSqlite(FDb->Handle, rc);
+    Row.resize(FTypes.size());
+    for (size_t i = 0; i < FTypes.size(); ++i) Row[i] = Read(static_cast<int>(i), FTypes[i]);
+    return true;
+  }
+
+ private:
+  DB::TValue Read(int Column, DB::TFieldType Type) {
+    switch (sqlite3_column_type(FStmt, Column)) {
+      case SQLITE_NULL:
+        return DB::TValue::Null();
+      case SQLITE_INTEGER: {
+        sqlite3_int64 v = sqlite3_column_int64(FStmt, Column);
+        // SQLite has no boolean storage; a BOOLEAN column holds 0 and 1.
+        return Type == DB::ftBoolean ? DB::TValue::Boolean(v != 0) : DB::TValue::Integer(v);
+      }
+      case SQLITE_FLOAT:
+        return DB::TValue::Float(sqlite3_column_double(FStmt, Column));
+      case SQLITE_TEXT: {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, Column));
+        std::string text = DB::Utf8ToAnsi(std::string(p, static_cast<size_t>(sqlite3_column_bytes(FStmt, Column))));
+        // Dates and times are stored as ISO text.
+        if (Type == DB::ftDate || Type == DB::ftTime || Type == DB::ftDateTime)
+          return DB::TValue::FromIsoText(Type, text);
+        return DB::TValue::Text(std::move(text));
+      }
+      default: {
+        const char* p = static_cast<const char*>(sqlite3_column_blob(FStmt, Column));
+        size_t n = static_cast<size_t>(sqlite3_column_bytes(FStmt, Column));
+        return DB::TValue::Bytes(p ? std::string(p, n) : std::string());
+      }
+    }
+  }
+
+  std::shared_ptr<BDE::DbiDb> FDb;
+  sqlite3_stmt* FStmt;
+  std::vector<DB::TFieldType> FTypes;
+  bool FDone = false;
+};
+
+}  // namespace
+
+// ---- TQuery ---------------------------------------------------------------------------
+
+TQuery::TQuery(Classes::TComponent* AOwner) : DB::TQueryDataSet(AOwner) {}
+
+TQuery::~TQuery() { Close(); }
+
+void TQuery::Connect() {
+  std::string name = DatabaseName();
+  std::string file = Session().IsAlias(name) ? Session().AliasPath(name) : name;
+  if (FDb && !SysUtils::Trim(file).empty() && FDb->Path == BDE::DbiDb::Key(file)) return;
+  FDb.reset();
+  FDb = BDE::DbiDb::Acquire(file);
+}
+
+BDE::hDBIDb TQuery::DBHandle() const { return FDb.get(); }
+
+std::unique_ptr<DB::TCursor> TQuery::OpenCursor(std::vector<DB::TFieldDef>& Defs) {
+  std::string sql = CheckedSQL();
+  Connect();
+  sqlite3_stmt* stmt = BDE::PrepareOne(FDb->Handle, DB::AnsiToUtf8(sql));
+  int n = sqlite3_column_count(stmt);
+  if (n == 0) {
+    sqlite3_finalize(stmt);
+    throw EDBEngineError({BDE::DBIERR_QRYSYNTAX, 0, "The statement returns no rows; run it with ExecSQL"});
+  }
+  Defs.clear();
+  std::vector<DB::TFieldType> types;
+  for (int i = 0; i < n; ++i) {
+    DB::TFieldDef d;
+    const char* name = sqlite3_column_name(stmt, i);
+    d.Name = DB::Utf8ToAnsi(name ? name : "");
+    const char* declared = sqlite3_column_decltype(stmt, i);
+    d.DataType = FieldTypeOfDeclaredType(declared ? declared : "", d.Size);
+    Defs.push_back(d);
+    types.push_back(d.DataType);
+  }
+  return std::make_unique<TSqliteCursor>(FDb, stmt, std::move(types));
+}
+
+void TQuery::ExecSQL() {
+  if (Active()) throw DB::EDatabaseError("The query is open; close it before ExecSQL");
+  std::string sql = CheckedSQL();
+  Connect();
+  sqlite3_stmt* stmt = BDE::PrepareOne(FDb->Handle, DB::AnsiToUtf8(sql));
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+  }
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_DONE) BDE::RaiseSqlite(FDb->Handle, rc);
+}
+
+// ---- CreateDatabase -------------------------------------------------------------------
+
+void CreateDatabase(const std::string& FileName, const std::string& Script) {
+  std::string key = BDE::DbiDb::Key(FileName);
+  std::error_code ec;
+  if (std::filesystem::exists(key, ec))
+    throw EDBEngineError({BDE::DBIERR_INVALIDPARAM, 0, "Cannot create \"" + FileName + "\": the file exists"});
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(DB::AnsiToUtf8(key).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  std::string error;
+  if (rc == SQLITE_OK) {
+    char* msg = nullptr;
+    std::string script = "BEGIN;\n" + DB::AnsiToUtf8(Script) + "\n;COMMIT;";
+    rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK) error = DB::Utf8ToAnsi(msg ? msg : sqlite3_errstr(rc));
+    sqlite3_free(msg);
+  } else {
+    error = DB::Utf8ToAnsi(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  }
+  sqlite3_close(db);
+  if (rc != SQLITE_OK) {
+    std::filesystem::remove(key, ec);
+    std::filesystem::remove(key + "-journal", ec);
+    throw EDBEngineError({BDE::DBIERR_QRYSYNTAX, rc, "Cannot create \"" + FileName + "\": " + error});
+  }
+}
+
+}  // namespace DBTables

@@ -1,0 +1,42 @@
+// Not API: the SQLite plumbing behind units DBTables and BDE. Include it only from
+// dataaccess/bde.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "dataaccess/bde/BDE.h"
+
+namespace BDE {
+
+// One open SQLite database, shared by every query on the same file.
+struct DbiDb {
+  // The connection open on FileName (made absolute), or a new one. Never creates a
+  // file. Raises DBTables::EDBEngineError naming the file.
+  static std::shared_ptr<DbiDb> Acquire(const std::string& FileName);
+  // True when Db is a connection that is open now.
+  static bool IsLive(const DbiDb* Db);
+  // The key connections are shared under.
+  static std::string Key(const std::string& FileName);
+
+  DbiDb(std::string APath, sqlite3* AHandle) : Path(std::move(APath)), Handle(AHandle) {}
+  ~DbiDb();
+  DbiDb(const DbiDb&) = delete;
+  DbiDb& operator=(const DbiDb&) = delete;
+
+  std::string Path;
+  sqlite3* Handle;
+};
+
+// Records the last error for DbiGetErrorInfo and returns Code.
+DBIResult SetLastError(DBIResult Code, int Native, const std::string& Message);
+// Raises DBTables::EDBEngineError with SQLite's message for Rc on Db (Context first).
+[[noreturn]] void RaiseSqlite(sqlite3* Db, int Rc, const std::string& Context = "");
+
+// Prepares the first statement of Utf8 on Db. Raises EDBEngineError when SQLite
+// rejects it, or when text other than blanks and comments follows it.
+sqlite3_stmt* PrepareOne(sqlite3* Db, const std::string& Utf8);
+
+}  // namespace BDE

@@ -1,0 +1,30 @@
+// Unit DB: text at the library's edges: Windows-1252 to and from UTF-8, and CSV
+// records (RFC 4180) of dataset values.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dataaccess/db/DB.h"
+
+namespace DB {
+
+// Windows-1252 text as UTF-8. The five bytes the code page leaves undefined (81 8D
+// 8F 90 9D) become the control characters of the same number, so they survive the
+// way back.
+std::string AnsiToUtf8(const std::string& S);
+// UTF-8 text as Windows-1252. A character the code page lacks, and a byte that is not
+// valid UTF-8, becomes '?'.
+std::string Utf8ToAnsi(const std::string& S);
+
+// One CSV field from UTF-8 text: quoted (and inner quotes doubled) when it holds a
+// comma, a quote, CR or LF, or is empty; an empty text thus stays apart from NULL.
+std::string CsvQuote(const std::string& Utf8);
+// One CSV field from a value: NULL is the empty field; text is UTF-8 and quoted as
+// CsvQuote does; binary data is upper-case hexadecimal; other values are their text
+// (TValue::AsString). Raises EDatabaseError for an unreadable value.
+std::string CsvField(const TValue& Value);
+// Fields already in CSV form, joined by commas and ended by CR LF.
+std::string CsvRecord(const std::vector<std::string>& Fields);
+
+}  // namespace DB
