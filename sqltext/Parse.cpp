@@ -2,7 +2,9 @@
 // matching, date and byte helpers are in ParseText.cpp.
 #include "sqltext/Parse.h"
 
+#include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 namespace Parse {
@@ -113,7 +115,8 @@ bool ParseView(std::string_view sql, std::string_view keyword,
   if (sql.empty()) return false;
   const int len = static_cast<int>(sql.size());
   if (EndPos == 0 || EndPos > len) EndPos = len;
-  int p = StartPos != 0 ? StartPos : 1;
+  // A start before the text begins at its first character rather than reading before it.
+  int p = StartPos > 0 ? StartPos : 1;
   bool found = keyword.empty();
   if (found) StartPos = p;
 
@@ -222,15 +225,18 @@ inline std::string_view Trimmed(std::string_view s) {
 
 using Locator = void (*)(const std::string&, int&, int&);
 
+// Result := the trimmed characters [Start, End) of SQL; Start is a found clause's.
+void ClauseText(const std::string& SQL, int Start, int End, std::string& Result) {
+  std::string_view v(SQL);
+  v = v.substr(static_cast<size_t>(Start - 1), static_cast<size_t>(std::max(End - Start, 0)));
+  Result.assign(Trimmed(v));
+}
+
 void GetClause(const std::string& SQL, std::string& Result, Locator locate) {
   int start = 0, end = 0;
   locate(SQL, start, end);
   Result.clear();
-  if (start == 0) return;
-  std::string_view v(SQL);
-  v = v.substr(static_cast<size_t>(start - 1),
-               static_cast<size_t>(std::max(end - start, 0)));
-  Result.assign(Trimmed(v));
+  if (start != 0) ClauseText(SQL, start, end, Result);
 }
 
 // Replaces the own clause when present; otherwise inserts after the first clause of
@@ -256,6 +262,7 @@ void SetClause(std::string& SQL, const std::string& NewText, Locator own,
 }  // namespace
 
 void AdvanceScanState(const std::string& Text, int P, ScanState& State) {
+  if (P < 1 || static_cast<size_t>(P) > Text.size()) return;
   Step(Text, P, State);
 }
 
@@ -348,13 +355,15 @@ void LocateInsert(const std::string& SQL, int& StartPos, int& EndPos) {
 void GetSQLSelect(const std::string& SQL, std::string& Result) {
   int start = 0, end = 0;
   LocateSelect(SQL, start, end);
-  GetClause(SQL, Result, LocateSelect);
+  Result.clear();
+  if (start == 0) return;
   // INSERT ... SELECT has no select clause of its own.
   if (start > 10) {
     int istart = 0, iend = 0;
     LocateInsertView(std::string_view(SQL).substr(0, static_cast<size_t>(start)), istart, iend);
-    if (istart != 0) Result.clear();
+    if (istart != 0) return;
   }
+  ClauseText(SQL, start, end, Result);
 }
 
 void GetSQLFrom(const std::string& SQL, std::string& Result) { GetClause(SQL, Result, LocateFrom); }
@@ -404,11 +413,12 @@ void ReplaceSection(std::string& S, const std::string& NewText, int First, int R
     S = std::move(r);
     return;
   }
-  // Keep [headBegin, headEnd) + middle + [tailBegin, tailEnd); cut from the back first so
-  // the earlier offsets stay valid.
+  // Keep [headBegin, headEnd) + middle + [tailBegin, tailEnd). Both cuts come before the
+  // insertion, so the text never holds more than newSize characters and stays in its
+  // buffer.
   S.erase(tailEnd);
-  S.replace(headEnd, tailBegin - headEnd, middle);
   S.erase(0, headBegin);
+  S.replace(headEnd - headBegin, tailBegin - headEnd, middle);
 }
 
 void SetSQLSelect(std::string& SQL, const std::string& NewText) {

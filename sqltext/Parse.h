@@ -43,7 +43,8 @@ struct ScanState {
 };
 
 // Applies one scan step for the character at position P (1-based) of Text, looking at
-// the next character for the two-character comment delimiters. P must lie in Text.
+// the next character for the two-character comment delimiters. A P outside Text
+// changes nothing.
 void AdvanceScanState(const std::string& Text, int P, ScanState& State);
 
 // True for every character of code 32 or below and for ! ( ) * , / : ; < = > ?.
@@ -56,7 +57,7 @@ void SubStrings(const std::string& Text, std::string& Result, int First, int Sto
 // Finds Keyword at the top level of SQL, then the first of StopWords (tried in the
 // given order at each position) that follows it at the top level. Returns true when a
 // stop word ended the clause.
-//   StartPos: in, where to begin (0 = 1); out, the keyword's position when found
+//   StartPos: in, where to begin (0 or less = 1); out, the keyword's position when found
 //             (left as it was when the keyword is absent). An empty Keyword counts as
 //             found at the start.
 //   EndPos:   in, the last position to examine (0 = the whole text; a value beyond the
@@ -185,7 +186,11 @@ int rel_op_pos(const std::string& Text);
 
 bool IsMatch(const std::string& Pattern, const std::string& Text);
 int matche(const std::string& Pattern, const std::string& Text);
-// Pattern must begin with "*".
+// Pattern must begin with "*". The wildcards that open it are passed over ("?" taking
+// one character each); then 3 when no text is left, 1 when no pattern is left; else
+// the rest of the pattern is tried at every text position holding its next character
+// (every position before a set), and the code of the last attempt is returned (3 when
+// there was none).
 int match_after_star(const std::string& Pattern, const std::string& Text);
 
 // ---- Date and time text helpers ---------------------------------------------------------
@@ -212,10 +217,12 @@ std::string BinaryToHexText(const void* Buffer, int Size);
 // a..f are digits too, any other character counts as 0. Raises EParseError
 // "Invalid text in HexTextToBinary" (Buffer untouched) when Text is shorter.
 void HexTextToBinary(const std::string& Text, void* Buffer, int Size);
-// Escapes control characters (\A.. for codes 0..31), # ; = \ (\#, \;, \=, \\) and codes
-// 128..255 (#nnn), so the result is printable 7-bit text.
+// Escapes codes 0..26 (\A .. \[), # ; = \ (\#, \;, \=, \\), and codes 27..31 and
+// 128..255 (#nnn, three digits), so the result is printable 7-bit text.
 std::string SetCharValues(const std::string& Text);
-// Reverses SetCharValues (codes 27..31 excepted, which have no escape of their own).
+// Reverses SetCharValues exactly, for every byte value. Also reads: \ followed by a
+// character outside A..[ as that character, #n and #nn (value modulo 256), and a bare #
+// as code 0.
 std::string GetCharValues(const std::string& Text);
 
 }  // namespace Parse

@@ -1,6 +1,6 @@
 // Unit Parse: statement rewriting, criteria text helpers, wildcard matching, date and
 // time text helpers, and text and binary utilities.
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
 
 #include "sqltext/Parse.h"
@@ -235,20 +235,25 @@ bool beginswith_sqllike(const std::string& Text) {
 
 bool beginswith_sqlsearch(const std::string& Text) {
   if (Text.empty()) return false;
-  std::vector<const char*> prefixes;
+  static const char* const kB[] = {"between ", nullptr};
+  static const char* const kC[] = {"containing ", nullptr};
+  static const char* const kI[] = {"in(", "is null", "is not null", nullptr};
+  static const char* const kL[] = {"like ", nullptr};
+  static const char* const kN[] = {"not like ", "not starting ", "not containing ",
+                                   "not in(", "not between ", nullptr};
+  static const char* const kS[] = {"starting ", nullptr};
+  const char* const* prefixes = nullptr;
   switch (Text[0]) {
-    case 'B': case 'b': prefixes = {"between "}; break;
-    case 'C': case 'c': prefixes = {"containing "}; break;
-    case 'I': case 'i': prefixes = {"in(", "is null", "is not null"}; break;
-    case 'L': case 'l': prefixes = {"like "}; break;
-    case 'N': case 'n':
-      prefixes = {"not like ", "not starting ", "not containing ", "not in(", "not between "};
-      break;
-    case 'S': case 's': prefixes = {"starting "}; break;
+    case 'B': case 'b': prefixes = kB; break;
+    case 'C': case 'c': prefixes = kC; break;
+    case 'I': case 'i': prefixes = kI; break;
+    case 'L': case 'l': prefixes = kL; break;
+    case 'N': case 'n': prefixes = kN; break;
+    case 'S': case 's': prefixes = kS; break;
     default: return false;
   }
-  for (const char* p : prefixes)
-    if (StartsLower(Text, p)) return true;
+  for (; *prefixes != nullptr; ++prefixes)
+    if (StartsLower(Text, *prefixes)) return true;
   return false;
 }
 
@@ -315,7 +320,9 @@ int MatchSet(const std::string& p, size_t& i, char c) {
 // it remembers where the rest of the pattern starts and the next text position to try,
 // so a failed attempt resumes at the following candidate instead of recursing. Only
 // the last star is remembered: once the walk has passed a later star, no other choice
-// for an earlier one can help, which keeps the time within pattern × text.
+// for an earlier one can help, which keeps the time within pattern × text. Every failed
+// attempt, a malformed set included, gives way to the next candidate; when none is left
+// the code of the last attempt stands.
 int MatchLowered(const std::string& p, const std::string& t, size_t i, size_t j) {
   const size_t plen = p.size(), tlen = t.size();
   bool haveStar = false;
@@ -325,11 +332,13 @@ int MatchLowered(const std::string& p, const std::string& t, size_t i, size_t j)
   // Looks for the next candidate for the remembered star: a text position whose
   // character equals the pattern's next character (any position before a set).
   auto nextCandidate = [&](size_t& jj) -> bool {
-    const char c = p[restAt];
+    if (nextFrom >= tlen) return false;
     size_t k = nextFrom;
-    if (c != '[')
-      while (k < tlen && t[k] != c) ++k;
-    if (k >= tlen) return false;
+    if (p[restAt] != '[') {
+      const void* hit = std::memchr(t.data() + k, p[restAt], tlen - k);
+      if (hit == nullptr) return false;
+      k = static_cast<size_t>(static_cast<const char*>(hit) - t.data());
+    }
     jj = k;
     nextFrom = k + 1;
     return true;
@@ -358,7 +367,6 @@ int MatchLowered(const std::string& p, const std::string& t, size_t i, size_t j)
       continue;
     } else if (p[i] == '[') {
       code = MatchSet(p, i, t[j]);
-      if (code == kMalformed) return kMalformed;  // no other choice can mend the pattern
       if (code == 0) {
         ++j;
         continue;
@@ -388,6 +396,9 @@ int matche(const std::string& Pattern, const std::string& Text) {
 }
 
 int match_after_star(const std::string& Pattern, const std::string& Text) {
+  // The run of wildcards that opens the pattern leaves no text to match: matche never
+  // gets here with an empty text, since it accepts a final star itself.
+  if (!Pattern.empty() && Pattern[0] == '*' && Text.empty()) return kTextEnded;
   return MatchLowered(AnsiLowerCase(Pattern), AnsiLowerCase(Text), 0, 0);
 }
 
@@ -450,7 +461,7 @@ bool get_HasTime(const std::string& Text) {
 
 std::string PadRight(const std::string& Text, char PadChar, int Length, bool Truncate) {
   std::string r = Text;
-  if (Truncate && Length >= 0 && r.size() > static_cast<size_t>(Length)) r.resize(Length);
+  if (Truncate) r.resize(std::min(r.size(), static_cast<size_t>(std::max(Length, 0))));
   if (Length > 0 && r.size() < static_cast<size_t>(Length)) r.append(Length - r.size(), PadChar);
   return r;
 }
@@ -495,16 +506,23 @@ std::string SetCharValues(const std::string& Text) {
   r.reserve(Text.size() + Text.size() / 8);
   for (char ch : Text) {
     unsigned char c = static_cast<unsigned char>(ch);
-    if (c < 32) {
+    if (c < 27) {
       r += '\\';
       r += static_cast<char>(c + 65);
+    } else if (c < 32) {
+      // Backslash and code + 65 would give \\ \] \^ \_ \`, which read back as the
+      // printable characters; the number escape restores these five exactly.
+      r += "#0";
+      r += static_cast<char>('0' + c / 10);
+      r += static_cast<char>('0' + c % 10);
     } else if (c == '#' || c == ';' || c == '=' || c == '\\') {
       r += '\\';
       r += ch;
     } else if (c >= 128) {
-      char digits[5];
-      std::snprintf(digits, sizeof digits, "#%03u", static_cast<unsigned>(c));
-      r.append(digits, 4);
+      r += '#';
+      r += static_cast<char>('0' + c / 100);
+      r += static_cast<char>('0' + c / 10 % 10);
+      r += static_cast<char>('0' + c % 10);
     } else {
       r += ch;
     }

@@ -51,6 +51,10 @@ TEST(ParseGetSQL, ClausesAreFoundAtTheTopLevelOnly) {
        "SELECT A FROM T // WHERE X\r\nORDER BY A", ""},
       {"line_comment_ends_at_line_break", Parse::GetSQLWhere,
        "SELECT A FROM T // c\r\nWHERE X = 1", "WHERE X = 1"},
+      {"line_comment_ends_at_lone_cr", Parse::GetSQLWhere, "SELECT A FROM T // c\rWHERE X = 1",
+       "WHERE X = 1"},
+      {"line_comment_ends_at_lone_lf", Parse::GetSQLWhere, "SELECT A FROM T // c\nWHERE X = 1",
+       "WHERE X = 1"},
       {"double_dash_is_no_comment", Parse::GetSQLWhere, "SELECT A FROM T -- WHERE X",
        "WHERE X"},
       {"keyword_right_after_quote", Parse::GetSQLFrom, "SELECT 'a'FROM T", ""},
@@ -124,6 +128,34 @@ TEST(ParseSetSQL, ReplacesOrInsertsTheClauseOnLinesOfItsOwn) {
        "SELECT A FROM T FOR UPDATE OF A", "FOR UPDATE",
        "SELECT A FROM T" + CRLF + "FOR UPDATE" + CRLF},
       {"for_update_on_empty", Parse::SetSQLForUpdate, "", "FOR UPDATE", CRLF + "FOR UPDATE"},
+      // An absent clause goes after the nearest clause before it that is present.
+      {"having_after_where_without_group", Parse::SetSQLHaving,
+       "SELECT A FROM T WHERE B = 1 ORDER BY A", "HAVING X",
+       "SELECT A FROM T WHERE B = 1" + CRLF + "HAVING X" + CRLF + "ORDER BY A"},
+      {"having_after_group", Parse::SetSQLHaving, "SELECT A FROM T GROUP BY A ORDER BY A",
+       "HAVING X", "SELECT A FROM T GROUP BY A" + CRLF + "HAVING X" + CRLF + "ORDER BY A"},
+      {"union_after_having", Parse::SetSQLUnion, "SELECT A FROM T HAVING X ORDER BY A",
+       "UNION SELECT B FROM U",
+       "SELECT A FROM T HAVING X" + CRLF + "UNION SELECT B FROM U" + CRLF + "ORDER BY A"},
+      {"plan_after_union", Parse::SetSQLPlan, "SELECT A FROM T UNION SELECT B FROM U ORDER BY A",
+       "PLAN (T NATURAL)",
+       "SELECT A FROM T UNION SELECT B FROM U" + CRLF + "PLAN (T NATURAL)" + CRLF + "ORDER BY A"},
+      {"order_after_plan", Parse::SetSQLOrder, "SELECT A FROM T PLAN (T NATURAL) FOR UPDATE",
+       "ORDER BY A",
+       "SELECT A FROM T PLAN (T NATURAL)" + CRLF + "ORDER BY A" + CRLF + "FOR UPDATE"},
+      {"order_after_group", Parse::SetSQLOrder, "SELECT A FROM T GROUP BY A FOR UPDATE",
+       "ORDER BY A", "SELECT A FROM T GROUP BY A" + CRLF + "ORDER BY A" + CRLF + "FOR UPDATE"},
+      {"order_after_select_only", Parse::SetSQLOrder, "SELECT A", "ORDER BY A",
+       "SELECT A" + CRLF + "ORDER BY A" + CRLF},
+      {"group_after_from_without_select", Parse::SetSQLGroup, "FROM T", "GROUP BY A",
+       "FROM T" + CRLF + "GROUP BY A" + CRLF},
+      {"from_in_front_when_nothing_precedes", Parse::SetSQLFrom, "WHERE X", "FROM T",
+       CRLF + "FROM T" + CRLF + "WHERE X"},
+      {"select_replaced_up_to_from", Parse::SetSQLSelect, "SELECT A FROM T", "SELECT B",
+       CRLF + "SELECT B" + CRLF + "FROM T"},
+      {"where_replaced_keeps_subselect_of_from", Parse::SetSQLWhere,
+       "SELECT A FROM (SELECT B FROM U WHERE C) WHERE D", "WHERE E",
+       "SELECT A FROM (SELECT B FROM U WHERE C)" + CRLF + "WHERE E" + CRLF},
   };
   for (const SetCase& c : cases) EXPECT_EQ(Set(c.set, c.sql, c.text), c.expected) << c.name;
 }
@@ -152,6 +184,12 @@ TEST(ParseStr, PositionsFollowTheScanRules) {
       {"end_beyond_text_is_length", "SELECT A", "SELECT", {"FROM"}, 0, 500, false, false, 1, 9,
        ""},
       {"start_position_honoured", "A FROM B FROM", "FROM", {}, 4, 0, false, false, 10, 14, ""},
+      {"negative_start_is_first", "A FROM B", "FROM", {}, -5, 0, false, false, 3, 9, ""},
+      {"start_past_text_finds_nothing", "A FROM B", "FROM", {}, 20, 0, false, false, 20, 9, ""},
+      {"end_limits_the_scan", "A FROM B WHERE C", "FROM", {"WHERE"}, 0, 9, false, false, 3, 10,
+       ""},
+      {"stop_word_letter_case_ignored", "select a from t", "SELECT", {"FROM"}, 0, 0, false, true,
+       1, 10, "FROM"},
       {"stops_anywhere_needs_no_boundary", "CREATE XTRIGGER", "CREATE", {"TRIGGER"}, 0, 0, true,
        true, 1, 9, "TRIGGER"},
       {"boundary_needed_otherwise", "CREATE XTRIGGER", "CREATE", {"TRIGGER"}, 0, 0, false,
@@ -190,6 +228,11 @@ TEST(ParseScanState, CommentDelimitersAreConsumedInPairs) {
   EXPECT_FALSE(s.inSingleQuote);  // a doubled quote closes and reopens the string
   Parse::AdvanceScanState(t, 7, s);
   EXPECT_EQ(s.parenDepth, 1);
+  // Positions outside the text are not read and change nothing.
+  Parse::AdvanceScanState(t, 0, s);
+  Parse::AdvanceScanState(t, 8, s);
+  EXPECT_EQ(s.parenDepth, 1);
+  EXPECT_FALSE(s.inSingleQuote);
 }
 
 TEST(ParseSubStrings, RangesAndEdges) {

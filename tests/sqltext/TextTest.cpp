@@ -64,6 +64,11 @@ TEST(ParseMakeClientSQL, ParameterMarkersAndComments) {
       {"line_comment_dropped_break_kept", "A // note\r\nB", "A \r\nB"},
       {"block_comment_kept", "A /* ? */ B", "A /* ? */ B"},
       {"marker_near_end_stops_cleanly", "A = ?12", "A = :"},
+      {"name_ends_at_delimiter_three_more_dropped", "X=?abcdNM)123Y", "X=:NMY"},
+      {"two_markers", "?1234A,xyz?1234B", ":A:B"},
+      {"marker_in_line_comment_dropped", "A // ? x\nB", "A \nB"},
+      {"marker_in_double_quotes_kept", "\"?a\" ?1234N ", "\"?a\" :N"},
+      {"comment_delimiters_copied_whole", "/**/?1234N", "/**/:N"},
       {"empty", "", ""},
   };
   for (const Case& c : cases) {
@@ -95,33 +100,56 @@ TEST(ParseGetMergeFields, DistinctNamesInOrder) {
   Parse::GetMergeFields("<<A>>", nullptr);  // an absent list is allowed
 }
 
-TEST(ParseCriteria, LiteralsAndWildcards) {
-  EXPECT_EQ(Parse::make_literal_criteria("O'Brien"), "'O''Brien'");
-  EXPECT_EQ(Parse::make_literal_criteria("'abc'"), "'abc'");
-  EXPECT_EQ(Parse::make_literal_criteria(""), "''");
-  EXPECT_EQ(Parse::make_literal_criteria("'a\""), "'''a\"'");
-  EXPECT_EQ(Parse::strip_literal_criteria("'O''Brien'"), "O'Brien");
-  EXPECT_EQ(Parse::strip_literal_criteria("  'x'  "), "x");
-  EXPECT_EQ(Parse::strip_literal_criteria("''"), "");
-  EXPECT_EQ(Parse::strip_literal_criteria("\"a\"\"b\""), "a\"\"b");
-  EXPECT_FALSE(Parse::is_literal_criteria("'"));
-  EXPECT_TRUE(Parse::is_literal_criteria("''"));
-  EXPECT_FALSE(Parse::is_literal_criteria("'a\""));
+TEST(ParseCriteria, LiteralsAreRecognisedBuiltAndStripped) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool literal;
+    std::string made, stripped;
+  } cases[] = {
+      {"apostrophe_doubled", "O'Brien", false, "'O''Brien'", "O'Brien"},
+      {"literal_kept", "'abc'", true, "'abc'", "abc"},
+      {"literal_undoubled", "'O''Brien'", true, "'O''Brien'", "O'Brien"},
+      {"blanks_kept_or_trimmed", "  'x'  ", true, "  'x'  ", "x"},
+      {"two_quotes_are_empty_literal", "''", true, "''", ""},
+      {"one_quote_is_too_short", "'", false, "''''", "'"},
+      {"mixed_quotes_quoted_again", "'a\"", false, "'''a\"'", "'a\""},
+      {"double_quotes_not_undoubled", "\"a\"\"b\"", true, "\"a\"\"b\"", "a\"\"b"},
+      {"empty", "", false, "''", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Parse::is_literal_criteria(c.text), c.literal) << c.name;
+    EXPECT_EQ(Parse::make_literal_criteria(c.text), c.made) << c.name;
+    EXPECT_EQ(Parse::strip_literal_criteria(c.text), c.stripped) << c.name;
+  }
+  EXPECT_EQ(Parse::convert_literals("a'b\"c''"), "a''b\"c''''");
+}
 
-  struct Conv {
-    std::string in, out;
-  } conv[] = {{"A*B?C", "A%B_C"}, {"100#%*", "100#%%"}, {"a#*b", "a*b"},
-              {"a##b", "a##b"},   {"ab#", "ab#"},       {"", ""}};
-  for (const Conv& c : conv) EXPECT_EQ(Parse::convert_wildcards_tosql(c.in, '#'), c.out) << c.in;
-  EXPECT_EQ(Parse::strip_escapechar("100#%", '#'), "100%");
-  EXPECT_EQ(Parse::strip_escapechar("a##b", '#'), "a#b");
-  EXPECT_EQ(Parse::strip_escapechar("ab#", '#'), "ab#");
-  EXPECT_FALSE(Parse::contains_wildcards("a#*b", '#'));
-  EXPECT_TRUE(Parse::contains_wildcards("50%", '#'));
-  EXPECT_FALSE(Parse::contains_wildcards("ab#", '#'));
-  EXPECT_TRUE(Parse::contains_wildcards("a?b#", '#'));
-  EXPECT_FALSE(Parse::contains_sqlwildcards("a*b", '#'));
-  EXPECT_TRUE(Parse::contains_sqlwildcards("a_b", '#'));
+TEST(ParseCriteria, WildcardsAndEscapes) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string sql, stripped;
+    bool wildcards, sqlWildcards;
+  } cases[] = {
+      {"user_wildcards", "A*B?C", "A%B_C", "A*B?C", true, false},
+      {"escaped_percent_kept", "100#%*", "100#%%", "100%*", true, false},
+      {"escaped_star_loses_escape", "a#*b", "a*b", "a*b", false, false},
+      {"doubled_escape_kept", "a##b", "a##b", "a#b", false, false},
+      {"final_escape_kept", "ab#", "ab#", "ab#", false, false},
+      {"wildcard_before_final_escape", "a?b#", "a_b#", "a?b#", true, false},
+      {"sql_wildcards_copied", "50%", "50%", "50%", true, true},
+      {"underscore_counts_for_sql", "a_b", "a_b", "a_b", true, true},
+      {"star_is_no_sql_wildcard", "a*b", "a%b", "a*b", true, false},
+      {"escaped_escape_then_star", "##*", "##%", "#*", true, false},
+      {"empty", "", "", "", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Parse::convert_wildcards_tosql(c.text, '#'), c.sql) << c.name;
+    EXPECT_EQ(Parse::strip_escapechar(c.text, '#'), c.stripped) << c.name;
+    EXPECT_EQ(Parse::contains_wildcards(c.text, '#'), c.wildcards) << c.name;
+    EXPECT_EQ(Parse::contains_sqlwildcards(c.text, '#'), c.sqlWildcards) << c.name;
+  }
 }
 
 TEST(ParseCriteria, SearchPrefixesAndOperators) {
@@ -139,11 +167,17 @@ TEST(ParseCriteria, SearchPrefixesAndOperators) {
     EXPECT_EQ(Parse::beginswith_sqlsearch(c.text), c.search) << c.text;
     EXPECT_EQ(Parse::beginswith_sqllike(c.text), c.like) << c.text;
   }
-  EXPECT_EQ(Parse::rel_op_pos("a = b < c"), 7);
-  EXPECT_EQ(Parse::rel_op_pos("x != 1"), 3);
-  EXPECT_EQ(Parse::rel_op_pos("abc"), 0);
-  EXPECT_TRUE(Parse::contains_relational_ops("a>b"));
-  EXPECT_FALSE(Parse::contains_relational_ops("ab"));
+  struct Op {
+    const char* name;
+    std::string text;
+    int pos;
+  } ops[] = {{"bang_first", "a = b < c", 7},  {"not_equal", "x != 1", 3},
+             {"none", "abc", 0},              {"greater_before_equal", "a = b > c", 7},
+             {"only_equal", "a = b", 3},      {"empty", "", 0}};
+  for (const Op& o : ops) {
+    EXPECT_EQ(Parse::rel_op_pos(o.text), o.pos) << o.name;
+    EXPECT_EQ(Parse::contains_relational_ops(o.text), o.pos != 0) << o.name;
+  }
 }
 
 TEST(ParseMatche, ResultCodes) {
@@ -165,7 +199,17 @@ TEST(ParseMatche, ResultCodes) {
       {"\xC9T\xC9", "\xE9t\xE9", 1},  // accented capitals match their small letters
   };
   for (const Case& c : cases) EXPECT_EQ(Parse::matche(c.pattern, c.text), c.code) << c.pattern << " ~ " << c.text;
-  EXPECT_EQ(Parse::match_after_star("*.txt", "a.txt"), 1);
+  struct StarCase {
+    std::string pattern, text;
+    int code;
+  } stars[] = {
+      {"*.txt", "a.txt", 1}, {"*", "abc", 1},   {"*", "", 3},     {"*?", "ab", 1},
+      {"*?", "a", 3},        {"*a", "aba", 1},  {"*a", "abc", 2}, {"*x", "abc", 3},
+      // A malformed set fails each attempt; the later candidate's failure is returned.
+      {"*ab[c", "abay", 5},  {"*ab[c", "xxabz", 6},
+  };
+  for (const StarCase& c : stars)
+    EXPECT_EQ(Parse::match_after_star(c.pattern, c.text), c.code) << c.pattern << " ~ " << c.text;
   EXPECT_TRUE(Parse::IsMatch("a*", "ABC"));
   EXPECT_FALSE(Parse::IsMatch("a[", "a"));
 }
@@ -259,23 +303,29 @@ TEST(ParseBytes, CharValuesEscapeAndRestore) {
     EXPECT_EQ(Parse::SetCharValues(c.plain), c.escaped) << c.escaped;
     EXPECT_EQ(Parse::GetCharValues(c.escaped), c.plain) << c.escaped;
   }
-  EXPECT_EQ(Parse::SetCharValues("\x1F"), "\\`");
   EXPECT_EQ(Parse::GetCharValues("#65#66"), "AB");
   EXPECT_EQ(Parse::GetCharValues("#2335"), "\xE9" "5");
   EXPECT_EQ(Parse::GetCharValues("#300"), ",");
   EXPECT_EQ(Parse::GetCharValues("a#"), std::string("a") + '\0');
 
-  // Every byte but the control codes 27 to 31 comes back unchanged.
+  // The control codes 27 to 31 take the number escape, since backslash + code + 65 would
+  // read back as the printable characters \ ] ^ _ and the grave accent.
+  EXPECT_EQ(Parse::SetCharValues("\x1B\x1F"), "#027#031");
+
   std::string all;
   for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
   std::string escaped = Parse::SetCharValues(all);
-  for (char c : escaped) EXPECT_LT(static_cast<unsigned char>(c), 128);
+  for (char c : escaped) {
+    EXPECT_GE(static_cast<unsigned char>(c), 32);
+    EXPECT_LT(static_cast<unsigned char>(c), 128);
+  }
   std::string back = Parse::GetCharValues(escaped);
   ASSERT_EQ(back.size(), 256u);
-  const char lost[] = {'\\', ']', '^', '_', '`'};
+  for (int i = 0; i < 256; ++i) EXPECT_EQ(back[i], all[i]) << "code " << i;
+  // Each byte before a digit, which must not run into a number escape.
   for (int i = 0; i < 256; ++i) {
-    char expected = (i >= 27 && i <= 31) ? lost[i - 27] : static_cast<char>(i);
-    EXPECT_EQ(back[i], expected) << "code " << i;
+    const std::string one = std::string(1, static_cast<char>(i)) + "7";
+    EXPECT_EQ(Parse::GetCharValues(Parse::SetCharValues(one)), one) << "code " << i;
   }
 }
 
@@ -284,7 +334,9 @@ TEST(ParsePadding, PadRightAndRTrim) {
   EXPECT_EQ(Parse::PadRight("abcdef", '.', 4, true), "abcd");
   EXPECT_EQ(Parse::PadRight("abcdef", '.', 4, false), "abcdef");
   EXPECT_EQ(Parse::PadRight("ab", '.', 0, false), "ab");
-  EXPECT_EQ(Parse::PadRight("ab", '.', -3, true), "ab");
+  EXPECT_EQ(Parse::PadRight("ab", '.', -3, false), "ab");
+  EXPECT_EQ(Parse::PadRight("ab", '.', -3, true), "");
+  EXPECT_EQ(Parse::PadRight("ab", '.', 2, true), "ab");
   std::string s = "ab \t\r\n";
   Parse::RTrim(s);
   EXPECT_EQ(s, "ab");
