@@ -2,6 +2,7 @@
 #include <map>
 
 #include "apps/kytfilter/Cli.h"
+#include "apps/kytfilter/FltCommands.h"
 #include "sqltext/Parse.h"
 
 namespace kytcli {
@@ -88,6 +89,7 @@ int RunSql(const Args& args) {
     WriteOutput(result);
     return 0;
   }
+  if (verb == "tables") return RunSqlTables(Args(args.begin() + 1, args.end()));
   if (verb == "merge-fields") {
     std::string text = ReadInput(OptionalFile(args, 1, "kytfilter sql merge-fields [FILE]"));
     Classes::TStringList names;
@@ -98,7 +100,7 @@ int RunSql(const Args& args) {
     return 0;
   }
   throw UsageError("kytfilter sql: unknown verb '" + verb +
-                   "' (get, set, count, client, merge-fields)");
+                   "' (get, set, count, client, merge-fields, tables)");
 }
 
 }  // namespace kytcli

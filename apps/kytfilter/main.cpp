@@ -6,6 +6,7 @@
 #include <string>
 
 #include "apps/kytfilter/Cli.h"
+#include "apps/kytfilter/FltCommands.h"
 
 namespace {
 
@@ -23,7 +24,13 @@ const Group kGroups[] = {
      "                                         (an empty TEXT removes it)\n"
      "  kytfilter sql count [FILE]             print the statement that counts the rows\n"
      "  kytfilter sql client CHAR [FILE]       print the statement with ? markers rewritten\n"
-     "  kytfilter sql merge-fields [FILE]      list the <<merge field>> names, one a line\n"},
+     "  kytfilter sql merge-fields [FILE]      list the <<merge field>> names, one a line\n"
+     "  kytfilter sql tables [FILE]            list the tables the statement reads, one a line\n"},
+    {"flt", kytcli::RunFlt,
+     "  kytfilter flt show FILE [--json]       show a filter file (description, criteria,\n"
+     "                                         ordering), or the same as one JSON object\n"
+     "  kytfilter flt make OUT [JSON]          write a filter file from that JSON form\n"
+     "                                         (standard input without JSON)\n"},
     {"db", kytcli::RunDb,
      "  kytfilter db columns --variant ibo|ibd|bde --database PATH --sql STATEMENT\n"
      "                                         print the statement's columns, one a line,\n"

@@ -1,0 +1,264 @@
+// kytfilter flt show|make and sql tables: filter files and table discovery of the
+// filter model, without any window.
+#include "apps/kytfilter/FltCommands.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+#include <QString>
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "filtermodel/kytSQLFilterStruc.h"
+#include "host/ui/AnsiText.h"
+#include "host/ui/Dialogs.h"
+
+namespace kytcli {
+
+namespace {
+
+using namespace kytSQLFilterStruc;
+
+// A command-line run has no window: boxes are kept and become part of the failure
+// message, so nothing but the result or the one failure line is printed.
+class QuietHost : public Dialogs::TUIHost {
+ public:
+  QuietHost() { Dialogs::SetUIHost(this); }
+  ~QuietHost() override { Dialogs::SetUIHost(nullptr); }
+  int MessageDlg(const std::string& Msg, Dialogs::TMsgDlgType, unsigned, int) override {
+    Last = Msg;
+    return Dialogs::mrOk;
+  }
+  void ShowMessage(const std::string& Msg) override { Last = Msg; }
+  void Beep() override {}
+  std::string Last;
+};
+
+std::string FailureText(const QuietHost& Host, const std::string& What, const std::string& Error) {
+  std::string text = "kytfilter: " + What + ": ";
+  if (!Host.Last.empty()) text += Host.Last + " ";
+  return text + Error;
+}
+
+// ---- show ------------------------------------------------------------------------------
+
+// A text in single quotes, an inner quote doubled.
+std::string Quoted(const std::string& S) {
+  std::string out = "'";
+  for (char c : S) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+std::string JsonString(const std::string& Ansi) {
+  const QByteArray utf8 = AnsiText::ToQString(Ansi).toUtf8();
+  std::string out = "\"";
+  for (char ch : utf8) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += ch;
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += ch;
+    }
+  }
+  return out + "\"";
+}
+
+struct TLoaded {
+  std::string Description;
+  FilterArray Records;
+  Classes::TStringList Ordering;
+};
+
+void Load(const std::string& File, TLoaded& Out) {
+  QuietHost host;
+  try {
+    ReadFilter(File, Out.Records, Out.Ordering);
+  } catch (const SysUtils::Exception& e) {
+    throw Failure(FailureText(host, "cannot read " + File, e.Message()));
+  }
+  Out.Description = FH.GetDescription();
+}
+
+std::string ShowText(const TLoaded& F) {
+  std::string out = "description: " + Quoted(F.Description) + "\n";
+  out += "criteria: " + std::to_string(F.Records.size()) + "\n";
+  for (size_t i = 0; i < F.Records.size(); ++i) {
+    const FilterRec& r = F.Records[i];
+    out += "  " + std::to_string(i + 1) + ": beginGroup " + Quoted(r.BeginGroup.Str()) +
+           " fieldName " + Quoted(r.FieldName.Str()) + " tableName " + Quoted(r.TableName.Str()) +
+           " operator " + Quoted(r.Operator.Str()) + " value " + Quoted(r.Value.Str()) +
+           " endGroup " + Quoted(r.EndGroup.Str()) + " operation " + std::to_string(r.Operation) +
+           "\n";
+  }
+  out += "ordering: " + std::to_string(F.Ordering.Count()) + "\n";
+  for (int i = 0; i < F.Ordering.Count(); ++i) out += "  " + Quoted(F.Ordering.Get(i)) + "\n";
+  return out;
+}
+
+std::string ShowJson(const TLoaded& F) {
+  std::string out = "{\"description\": " + JsonString(F.Description) + ", \"criteria\": [";
+  for (size_t i = 0; i < F.Records.size(); ++i) {
+    const FilterRec& r = F.Records[i];
+    if (i) out += ", ";
+    out += "{\"beginGroup\": " + JsonString(r.BeginGroup.Str()) +
+           ", \"fieldName\": " + JsonString(r.FieldName.Str()) +
+           ", \"tableName\": " + JsonString(r.TableName.Str()) +
+           ", \"operator\": " + JsonString(r.Operator.Str()) +
+           ", \"value\": " + JsonString(r.Value.Str()) +
+           ", \"endGroup\": " + JsonString(r.EndGroup.Str()) +
+           ", \"operation\": " + std::to_string(r.Operation) + "}";
+  }
+  out += "], \"ordering\": [";
+  for (int i = 0; i < F.Ordering.Count(); ++i) {
+    if (i) out += ", ";
+    out += JsonString(F.Ordering.Get(i));
+  }
+  return out + "]}\n";
+}
+
+// ---- make ------------------------------------------------------------------------------
+
+[[noreturn]] void Unfit(const std::string& Key, const std::string& Why) {
+  throw Failure("kytfilter: key '" + Key + "': " + Why);
+}
+
+QJsonValue Member(const QJsonObject& Obj, const char* Name, const std::string& Key) {
+  const QJsonValue v = Obj.value(QString::fromLatin1(Name));
+  if (v.isUndefined()) Unfit(Key, "missing");
+  return v;
+}
+
+std::string Text(const QJsonValue& V, const std::string& Key, size_t Max) {
+  if (!V.isString()) Unfit(Key, "not a string");
+  std::string out;
+  if (!AnsiText::FromQString(V.toString(), out)) Unfit(Key, "a character outside Windows-1252");
+  if (out.size() > Max) Unfit(Key, "longer than " + std::to_string(Max) + " characters");
+  return out;
+}
+
+void ParseJson(const std::string& Json, std::string& Description, FilterArray& Records,
+           Classes::TStrings& Ordering) {
+  QJsonParseError err{};
+  const QJsonDocument doc =
+      QJsonDocument::fromJson(QByteArray(Json.data(), static_cast<qsizetype>(Json.size())), &err);
+  if (err.error != QJsonParseError::NoError)
+    throw Failure("kytfilter: not JSON: " + err.errorString().toStdString() + " at offset " +
+                  std::to_string(err.offset));
+  if (!doc.isObject()) Unfit("(top)", "not an object");
+  const QJsonObject top = doc.object();
+  Description = Text(Member(top, "description", "description"), "description", 1024);
+
+  const QJsonValue crit = Member(top, "criteria", "criteria");
+  if (!crit.isArray()) Unfit("criteria", "not an array");
+  const QJsonArray lines = crit.toArray();
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    const std::string at = "criteria[" + std::to_string(i) + "]";
+    if (!lines[i].isObject()) Unfit(at, "not an object");
+    const QJsonObject line = lines[i].toObject();
+    FilterRec r{};
+    struct Field {
+      const char* Name;
+      TShortText FilterRec::*Member;
+    };
+    static const Field kFields[] = {
+        {"beginGroup", &FilterRec::BeginGroup}, {"fieldName", &FilterRec::FieldName},
+        {"tableName", &FilterRec::TableName},   {"operator", &FilterRec::Operator},
+        {"value", &FilterRec::Value},           {"endGroup", &FilterRec::EndGroup},
+    };
+    for (const Field& f : kFields) {
+      const std::string key = at + "." + f.Name;
+      (r.*f.Member).Set(Text(Member(line, f.Name, key), key, 255));
+    }
+    const std::string opKey = at + ".operation";
+    const QJsonValue op = Member(line, "operation", opKey);
+    const double d = op.isDouble() ? op.toDouble() : 0.5;
+    if (!op.isDouble() || d != std::floor(d) || d < std::numeric_limits<int32_t>::min() ||
+        d > std::numeric_limits<int32_t>::max())
+      Unfit(opKey, "not a 32-bit integer");
+    r.Operation = static_cast<int32_t>(d);
+    Records.push_back(r);
+  }
+
+  const QJsonValue ord = Member(top, "ordering", "ordering");
+  if (!ord.isArray()) Unfit("ordering", "not an array");
+  const QJsonArray entries = ord.toArray();
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    const std::string key = "ordering[" + std::to_string(i) + "]";
+    Ordering.Add(Text(entries[i], key, OrderTextMax));
+  }
+}
+
+}  // namespace
+
+int RunFlt(const Args& args) {
+  const char* usage = "kytfilter flt show FILE [--json] | kytfilter flt make OUT [JSON]";
+  if (args.empty()) throw UsageError(usage);
+  if (args[0] == "show") {
+    bool json = false;
+    std::string file;
+    for (size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == "--json")
+        json = true;
+      else if (file.empty())
+        file = args[i];
+      else
+        throw UsageError(usage);
+    }
+    if (file.empty()) throw UsageError(usage);
+    TLoaded loaded;
+    Load(file, loaded);
+    WriteOutput(json ? ShowJson(loaded) : ShowText(loaded));
+    return 0;
+  }
+  if (args[0] == "make") {
+    if (args.size() < 2 || args.size() > 3) throw UsageError(usage);
+    const std::string json = ReadInput(args.size() == 3 ? args[2] : std::string());
+    std::string description;
+    FilterArray records;
+    Classes::TStringList ordering;
+    ParseJson(json, description, records, ordering);
+    QuietHost host;
+    FH = TFilterHeader{};
+    FH.SetDescription(description);
+    try {
+      WriteFilter(args[1], records, ordering);
+    } catch (const SysUtils::Exception& e) {
+      throw Failure(FailureText(host, "cannot write " + args[1], e.Message()));
+    }
+    return 0;
+  }
+  throw UsageError(usage);
+}
+
+int RunSqlTables(const Args& args) {
+  if (args.size() > 1) throw UsageError("kytfilter sql tables [FILE]");
+  const std::string sql = ReadInput(args.empty() ? std::string() : args[0]);
+  Classes::TStringList tables;
+  GetUsedTables(sql, tables);
+  std::string out;
+  for (int i = 0; i < tables.Count(); ++i) out += tables.Get(i) + "\n";
+  WriteOutput(out);
+  return 0;
+}
+
+}  // namespace kytcli
