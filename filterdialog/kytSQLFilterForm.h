@@ -1,5 +1,13 @@
 // Unit kytSQLFilterForm: the filter dialog and its comparison table.
 //
+// TformFilter is the modal dialog in which the end user composes criteria lines
+// (parentheses, field, comparison, value, AND/OR), an ordering and a description,
+// turns the lines into a SQL search condition, and saves or opens filter files. A
+// component creates it for one run, prepares it (catalogue in Campos, OperatorsOk,
+// date patterns, WhereText, StringQuote, then InitFilter and InitOrdemData), shows it
+// and frees it. The lines' controls live in the process-wide FilterLines, so one
+// filter dialog exists at a time.
+//
 // The comparison table lists the ten comparisons a criterion line can use, each with
 // the operator written into SQL and into saved filters and the text shown in the
 // comparison drop-downs. It is process-wide, like the one filter dialog that uses it;
@@ -7,10 +15,19 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "filtermodel/kytSQLFilterStruc.h"
 #include "host/rtl/Classes.h"
+#include "host/ui/Buttons.h"
+#include "host/ui/ComCtrls.h"
+#include "host/ui/Dialogs.h"
+#include "host/ui/ExtCtrls.h"
+#include "host/ui/Forms.h"
+#include "host/ui/Mask.h"
+#include "host/ui/StdCtrls.h"
 
 namespace kytSQLFilterForm {
 
@@ -39,5 +56,143 @@ int GetOperatorIndex(const std::string& SQLText);
 // comparisons not offered get the empty text), then replaces the items of Items (the
 // first comparison drop-down's list) by the non-empty display texts in index order.
 void PrepareOperators(Classes::TStrings& Items);
+
+// ---- The dialog -------------------------------------------------------------------------
+
+// The six controls of one criterion line.
+struct FilterLineRec {
+  StdCtrls::TEdit* BGroup = nullptr;  // opening parentheses
+  StdCtrls::TEdit* EGroup = nullptr;  // closing parentheses
+  Mask::TMaskEdit* Value = nullptr;
+  StdCtrls::TComboBox* Campo = nullptr;        // field
+  StdCtrls::TComboBox* Comparision = nullptr;  // comparison
+  StdCtrls::TComboBox* Operation = nullptr;    // AND/OR connector
+};
+using FilterLineArray = std::vector<FilterLineRec>;
+
+// The lines of the one filter dialog: element n-1 is line n; element 0 holds the
+// layout's line-1 controls.
+extern FilterLineArray FilterLines;
+
+// Number of fixed entries at the top of the ordered list: drawn in red, not movable,
+// nothing can be dropped above them. Set by the component before the dialog is shown.
+extern int NoFixedOrd;
+
+// Resizes Lines (only FilterLines is ever passed): shrinking destroys the controls of
+// the removed lines, last first; growing adds empty elements.
+void MySetLength(FilterLineArray& Lines, int NewLength);
+
+// The number of "(" and ")" characters in Text.
+int CountParentheses(const std::string& Text);
+
+class TformFilter : public Forms::TForm {
+ public:
+  // Builds the layout and prepares the dialog (FormCreate): field list from Campos,
+  // comparison list from Operators and OperatorsOk, captions and hints.
+  explicit TformFilter(Classes::TComponent* AOwner);
+  // Destroys every line control (FormDestroy).
+  ~TformFilter() override;
+  std::string ClassName() const override { return "TformFilter"; }
+
+  ExtCtrls::TPanel* ToolPanel;
+  Buttons::TSpeedButton* btSee;
+  Buttons::TSpeedButton* btParse;
+  Buttons::TSpeedButton* btCancel;
+  Buttons::TSpeedButton* btConfirm;
+  Buttons::TSpeedButton* btClear;
+  Buttons::TSpeedButton* btParenteses;
+  Buttons::TSpeedButton* btSaveFilter;
+  Buttons::TSpeedButton* btOpenFilter;
+  StdCtrls::TCheckBox* ckCase;
+  ComCtrls::TPageControl* PageControl1;
+  ComCtrls::TTabSheet* TabSheet1;  // criteria
+  ComCtrls::TTabSheet* TabSheet2;  // ordering
+  ComCtrls::TTabSheet* TabSheet3;  // description
+  ExtCtrls::TPanel* SQLPanel;
+  StdCtrls::TMemo* MemoSQL;
+  Forms::TScrollBox* ScrollBox1;
+  StdCtrls::TEdit* eBGroup1;
+  StdCtrls::TComboBox* eCampo1;
+  StdCtrls::TComboBox* eComparision1;
+  Mask::TMaskEdit* eValue1;
+  StdCtrls::TEdit* eEGroup1;
+  StdCtrls::TComboBox* eOperation1;
+  StdCtrls::TListBox* Ordered;
+  ExtCtrls::TSplitter* Splitter1;
+  StdCtrls::TListBox* Ordem;
+  StdCtrls::TMemo* MemoDesc;
+  Dialogs::TSaveDialog* SaveFilter;
+  Dialogs::TOpenDialog* OpenFilter;
+
+  bool GroupsVisible = false;  // the parenthesis columns are shown
+  std::string EditDateFormat;  // shapes the value mask of date fields
+  std::string SQLDateFormat;   // date values are written into SQL in this pattern
+  std::string WhereText;       // in: a constant condition; out: the accepted WHERE clause
+  uint16_t LineCount = 1;
+  char StringQuote = '\'';     // encloses string, date and time values
+
+  void FormCreate(Classes::TObject* Sender);
+  void FormDestroy(Classes::TObject* Sender);
+
+  // ---- Criteria lines ----
+  // Builds one line per record of Filter, choosing field and comparison by identity
+  // (the saved field name and table, the saved SQL operator). An empty Filter changes
+  // nothing.
+  void InitFilter();
+  // The ComboOrder of the first catalogue entry with these names (ASCII letters
+  // compared without case), or -1.
+  int GetFieldIndex(const std::string& FieldName, const std::string& TableName) const;
+  StdCtrls::TEdit* ClonarEdit(StdCtrls::TEdit*& Target, const std::string& Name, StdCtrls::TEdit* Template);
+  StdCtrls::TComboBox* ClonarCombo(StdCtrls::TComboBox*& Target, const std::string& Name,
+                                   StdCtrls::TComboBox* Template);
+  // Adapts the line of Sender (a field drop-down) to its chosen field: value mask and
+  // length, and the optional comparisons of text and number fields.
+  void ChangeCampo(Classes::TObject* Sender);
+  // The connector of the last line chosen: a new line; the empty connector: the lines
+  // after Sender's go.
+  void MudaOperation(Classes::TObject* Sender);
+  void SetVisible(bool Show, bool Shift);
+  void btParentesesClick(Classes::TObject* Sender);
+  // Lets only "(" into opening and ")" into closing parenthesis edits.
+  void ChecaParentesis(Classes::TObject* Sender, char& Key);
+  void eComparision1Change(Classes::TObject* Sender);
+  void SetDropWidth(Classes::TObject* Sender);
+  // Whether any criterion has been entered.
+  bool IsFilterDefined() const;
+
+  // ---- SQL ----
+  // Rebuilds MemoSQL from the lines, one memo line per criterion line. At the first
+  // invalid line it writes the message naming the line into the memo and ends with
+  // the silent abort (SysUtils::EAbort).
+  void MountSQL(Classes::TObject* Sender);
+
+  // ---- Ordering page ----
+  // Fills Ordem with every catalogue column (table name and field name).
+  void InitOrdemData();
+  void OrderedDragOver(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y,
+                       StdCtrls::TDragState State, bool& Accept);
+  void OrderedDragDrop(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y);
+  void OrderedDrawItem(StdCtrls::TListBox* Control, int Index, const QRect& Rect, unsigned State);
+
+  // ---- Commands ----
+  void btSeeClick(Classes::TObject* Sender);
+  // Builds the SQL; when every line is valid sets WhereText to "WHERE " and the memo
+  // text (or the empty text) and closes with OK.
+  void btConfirmClick(Classes::TObject* Sender);
+  void btCancelClick(Classes::TObject* Sender);
+  // Back to one empty line.
+  void ClearFilter(Classes::TObject* Sender);
+  void btSaveFilterClick(Classes::TObject* Sender);
+  void btOpenFilterClick(Classes::TObject* Sender);
+  // Copies the lines into AFilter; false (AFilter unchanged) when no criterion is
+  // defined, false after message 60051 when a line cannot be copied.
+  bool ModifyFilter(kytSQLFilterStruc::FilterArray& AFilter);
+
+ private:
+  void BuildLayout();
+  void AddLine();
+  Mask::TMaskEdit* NewValueEdit(int Line);
+  int LineTop(int Line, const Controls::TControl& First) const;
+};
 
 }  // namespace kytSQLFilterForm

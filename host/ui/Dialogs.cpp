@@ -1,8 +1,12 @@
 #include "host/ui/Dialogs.h"
 
 #include "host/ui/AnsiText.h"
+#include "host/ui/Controls.h"
+#include "host/ui/Forms.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
 #include <QCoreApplication>
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -109,6 +113,8 @@ int MessageDlg(const std::string& Msg, TMsgDlgType DlgType, unsigned Buttons, in
 void ShowMessage(const std::string& Msg) { UIHost().ShowMessage(Msg); }
 void Beep() { UIHost().Beep(); }
 
+bool TOpenDialog::Execute() { return UIHost().FileDialog(*this); }
+
 // ---- Qt host -----------------------------------------------------------------------
 
 int TQtUIHost::MessageDlg(const std::string& Msg, TMsgDlgType DlgType, unsigned Buttons,
@@ -152,7 +158,75 @@ void TQtUIHost::Beep() {
   if (HaveApplication()) QApplication::beep();
 }
 
+namespace {
+
+// "Filter files|*.flt|All Files|*.*" as Qt writes it: "Filter files (*.flt);;All Files (*.*)".
+QString QtFilter(const std::string& Filter) {
+  QStringList parts = ToQString(Filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    out << parts[i] + " (" + parts[i + 1].split(';').join(' ') + ")";
+  return out.join(";;");
+}
+
+}  // namespace
+
+bool TQtUIHost::FileDialog(TOpenDialog& Dialog) {
+  if (!HaveApplication()) return false;
+  QFileDialog box(nullptr, ToQString(Dialog.Title), ToQString(Dialog.InitialDir), QtFilter(Dialog.Filter));
+  box.setAcceptMode(Dialog.IsSave() ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  box.setFileMode(Dialog.IsSave() || !(Dialog.Options & ofFileMustExist) ? QFileDialog::AnyFile
+                                                                        : QFileDialog::ExistingFile);
+  if (!Dialog.DefaultExt.empty()) box.setDefaultSuffix(ToQString(Dialog.DefaultExt));
+  if (!(Dialog.Options & ofOverwritePrompt)) box.setOption(QFileDialog::DontConfirmOverwrite);
+  if (!Dialog.FileName.empty()) box.selectFile(ToQString(Dialog.FileName));
+  if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
+  std::string name;
+  if (!AnsiText::FromQString(box.selectedFiles().front(), name)) {
+    MessageDlg("The file name cannot be written in the system's code page.", TMsgDlgType::mtError, mbOKOnly, 0);
+    return false;
+  }
+  Dialog.FileName = name;
+  return true;
+}
+
+bool TUIHost::FileDialog(TOpenDialog&) { return false; }
+
+int TUIHost::ShowModal(Forms::TForm& Form) { return Form.exec(); }
+
 // ---- Scripted host -----------------------------------------------------------------
+
+bool TScriptedUIHost::FileDialog(TOpenDialog& Dialog) {
+  FileDialogs.push_back({Dialog.IsSave(), Dialog.Title, Dialog.DefaultExt, Dialog.Filter, Dialog.InitialDir,
+                         Dialog.Options});
+  if (FileAnswers.empty()) return false;
+  std::string answer = FileAnswers.front();
+  FileAnswers.pop_front();
+  if (answer.empty()) return false;
+  Dialog.FileName = answer;
+  return true;
+}
+
+int TScriptedUIHost::ShowModal(Forms::TForm& Form) {
+  ++ModalShown;
+  std::function<void(Forms::TForm&)> script;
+  if (!Modal.empty()) {
+    script = std::move(Modal.front());
+    Modal.pop_front();
+  }
+  QTimer::singleShot(0, &Form, [&Form, script] {
+    if (script) Controls::Dispatch([&] { script(Form); });
+    if (Form.isVisible()) Form.done(mrCancel);
+  });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, &Form, [this, &Form] {
+    ++TimedOut;
+    Form.done(mrCancel);
+  });
+  watchdog.start(WatchdogMs);
+  return Form.exec();
+}
 
 int TScriptedUIHost::MessageDlg(const std::string& Msg, TMsgDlgType DlgType, unsigned Buttons,
                                 int HelpCtx) {
@@ -173,6 +247,11 @@ void TScriptedUIHost::Reset() {
   Boxes.clear();
   Beeps = 0;
   Answers.clear();
+  FileDialogs.clear();
+  FileAnswers.clear();
+  Modal.clear();
+  ModalShown = 0;
+  TimedOut = 0;
 }
 
 }  // namespace Dialogs

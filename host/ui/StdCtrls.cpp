@@ -1,0 +1,486 @@
+#include "host/ui/StdCtrls.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDrag>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <vector>
+
+#include "host/rtl/SysUtils.h"
+#include "host/ui/AnsiText.h"
+
+namespace StdCtrls {
+
+namespace {
+
+using AnsiText::ToQString;
+
+std::string FromQ(const QString& S) {
+  std::string out;
+  if (!AnsiText::FromQString(S, out)) {
+    // Characters outside the code page become '?', as the host's conversion does.
+    out.clear();
+    for (QChar c : S) {
+      std::string one;
+      out += AnsiText::FromQString(QString(c), one) ? one : std::string("?");
+    }
+  }
+  return out;
+}
+
+Classes::TObject* ObjectOf(const QVariant& Data) {
+  return reinterpret_cast<Classes::TObject*>(Data.value<quintptr>());
+}
+
+QVariant DataOf(Classes::TObject* Object) {
+  return QVariant::fromValue(reinterpret_cast<quintptr>(Object));
+}
+
+// The drag payload's format: the source is taken from the drag itself.
+const char* const kDragFormat = "application/x-kyt-control";
+
+}  // namespace
+
+// ---- TEdit ----------------------------------------------------------------------------
+
+TEdit::TEdit(Classes::TComponent* AOwner) : QLineEdit(nullptr), TWinControl(AOwner, *this) {
+  connect(this, &QLineEdit::textChanged, [this] {
+    if (OnChange) Controls::Dispatch([this] { OnChange(this); });
+  });
+}
+
+std::string TEdit::Text() const { return FromQ(text()); }
+
+void TEdit::SetText(const std::string& Value) {
+  setText(ToQString(Value));
+  setModified(false);
+}
+
+void TEdit::SetMaxLength(int Value) {
+  FMaxLength = Value < 0 ? 0 : Value;
+  setMaxLength(FMaxLength == 0 ? 32767 : FMaxLength);
+}
+
+bool TEdit::KeyPress(char& Key) {
+  if (!OnKeyPress) return true;
+  Controls::Dispatch([&] { OnKeyPress(this, Key); });
+  return Key != '\0';
+}
+
+void TEdit::keyPressEvent(QKeyEvent* Event) {
+  char key = '\0';
+  if (Event->key() == Qt::Key_Backspace) {
+    key = '\b';
+  } else {
+    const std::string typed = FromQ(Event->text());
+    if (typed.size() == 1 && static_cast<unsigned char>(typed[0]) >= 32) key = typed[0];
+  }
+  if (key == '\0') {
+    QLineEdit::keyPressEvent(Event);
+    return;
+  }
+  const char original = key;
+  if (!KeyPress(key)) {
+    Event->accept();
+    return;
+  }
+  if (key == original) {
+    QLineEdit::keyPressEvent(Event);
+  } else if (key == '\b') {
+    backspace();
+  } else {
+    insert(ToQString(std::string(1, key)));
+  }
+}
+
+void TEdit::TypeText(const std::string& Text) {
+  // Typing into an empty masked edit starts at its first position, as after a click.
+  if (!inputMask().isEmpty() && Text.size() > 0 && cursorPosition() >= text().size()) setCursorPosition(0);
+  for (char c : Text) {
+    const QString key = ToQString(std::string(1, c));
+    QKeyEvent press(QEvent::KeyPress, c == '\b' ? Qt::Key_Backspace : 0, Qt::NoModifier,
+                    c == '\b' ? QString() : key);
+    keyPressEvent(&press);
+  }
+}
+
+// ---- TComboBox ------------------------------------------------------------------------
+
+class TComboBox::TItems : public Classes::TStrings {
+  // Qt chooses the first item put into an empty list; the host leaves no choice.
+  struct Keep {
+    explicit Keep(QComboBox& Box) : FBox(Box), FNone(Box.currentIndex() < 0) {}
+    ~Keep() {
+      if (FNone) FBox.setCurrentIndex(-1);
+    }
+    QComboBox& FBox;
+    bool FNone;
+  };
+
+ public:
+  explicit TItems(TComboBox& Box) : FBox(Box) {}
+  int Count() const override { return FBox.count(); }
+  std::string Get(int Index) const override {
+    CheckIndex(Index, Count());
+    return FromQ(FBox.itemText(Index));
+  }
+  void Put(int Index, const std::string& S) override {
+    CheckIndex(Index, Count());
+    FBox.setItemText(Index, ToQString(S));
+  }
+  Classes::TObject* GetObject(int Index) const override {
+    CheckIndex(Index, Count());
+    return ObjectOf(FBox.itemData(Index));
+  }
+  void PutObject(int Index, Classes::TObject* AObject) override {
+    CheckIndex(Index, Count());
+    FBox.setItemData(Index, DataOf(AObject));
+  }
+  void Insert(int Index, const std::string& S) override {
+    CheckIndex(Index, Count() + 1);
+    Keep keep(FBox);
+    FBox.insertItem(Index, ToQString(S), DataOf(nullptr));
+  }
+  int Add(const std::string& S) override {
+    int index = Count();
+    if (FBox.FSorted) {
+      index = 0;
+      while (index < Count() && SysUtils::AnsiCompareText(Get(index), S) <= 0) ++index;
+    }
+    Keep keep(FBox);
+    FBox.insertItem(index, ToQString(S), DataOf(nullptr));
+    return index;
+  }
+  void Delete(int Index) override {
+    CheckIndex(Index, Count());
+    FBox.removeItem(Index);
+  }
+  void Clear() override { FBox.clear(); }
+
+ private:
+  TComboBox& FBox;
+};
+
+TComboBox::TComboBox(Classes::TComponent* AOwner)
+    : QComboBox(nullptr), TWinControl(AOwner, *this), FItems(std::make_unique<TItems>(*this)) {
+  setCurrentIndex(-1);
+  connect(this, qOverload<int>(&QComboBox::activated), [this](int) {
+    if (OnChange) Controls::Dispatch([this] { OnChange(this); });
+  });
+}
+
+TComboBox::~TComboBox() = default;
+
+Classes::TStrings* TComboBox::Items() const { return FItems.get(); }
+
+void TComboBox::SetItemIndex(int Value) {
+  setCurrentIndex(Value >= 0 && Value < count() ? Value : -1);
+}
+
+std::string TComboBox::Text() const {
+  return currentIndex() < 0 ? std::string() : FromQ(currentText());
+}
+
+void TComboBox::SetSorted(bool Value) {
+  if (Value == FSorted) return;
+  FSorted = Value;
+  if (!Value || count() < 2) return;
+  struct Item {
+    QString Text;
+    QVariant Data;
+    std::string Key;
+  };
+  std::vector<Item> items;
+  const int chosen = currentIndex();
+  QVariant chosenData = chosen >= 0 ? itemData(chosen) : QVariant();
+  for (int i = 0; i < count(); ++i) items.push_back({itemText(i), itemData(i), FromQ(itemText(i))});
+  std::stable_sort(items.begin(), items.end(), [](const Item& A, const Item& B) {
+    return SysUtils::AnsiCompareText(A.Key, B.Key) < 0;
+  });
+  const QSignalBlocker block(this);
+  clear();
+  for (const Item& item : items) addItem(item.Text, item.Data);
+  setCurrentIndex(chosen >= 0 ? findData(chosenData) : -1);
+  if (chosen < 0) setCurrentIndex(-1);
+}
+
+void TComboBox::SetStyle(TComboBoxStyle Value) {
+  FStyle = Value;
+  setEditable(Value == TComboBoxStyle::csDropDown);
+}
+
+void TComboBox::SetDropWidth(int Pixels) { view()->setMinimumWidth(Pixels); }
+
+int TComboBox::DropWidth() const { return view()->minimumWidth(); }
+
+void TComboBox::UserSelect(int Index) {
+  SetItemIndex(Index);
+  if (OnChange) Controls::Dispatch([this] { OnChange(this); });
+}
+
+void TComboBox::showPopup() {
+  if (OnDropDown) Controls::Dispatch([this] { OnDropDown(this); });
+  QComboBox::showPopup();
+}
+
+// ---- TCheckBox ------------------------------------------------------------------------
+
+TCheckBox::TCheckBox(Classes::TComponent* AOwner) : QCheckBox(nullptr), TWinControl(AOwner, *this) {
+  connect(this, &QCheckBox::clicked, [this] {
+    if (OnClick) Controls::Dispatch([this] { OnClick(this); });
+  });
+}
+
+std::string TCheckBox::Caption() const { return FromQ(text()); }
+void TCheckBox::SetCaption(const std::string& Value) { setText(ToQString(Value)); }
+
+// ---- TListBox -------------------------------------------------------------------------
+
+class TListBox::TItems : public Classes::TStrings {
+ public:
+  explicit TItems(TListBox& Box) : FBox(Box) {}
+  int Count() const override { return FBox.count(); }
+  std::string Get(int Index) const override {
+    CheckIndex(Index, Count());
+    return FromQ(FBox.item(Index)->text());
+  }
+  void Put(int Index, const std::string& S) override {
+    CheckIndex(Index, Count());
+    FBox.item(Index)->setText(ToQString(S));
+  }
+  Classes::TObject* GetObject(int Index) const override {
+    CheckIndex(Index, Count());
+    return ObjectOf(FBox.item(Index)->data(Qt::UserRole));
+  }
+  void PutObject(int Index, Classes::TObject* AObject) override {
+    CheckIndex(Index, Count());
+    FBox.item(Index)->setData(Qt::UserRole, DataOf(AObject));
+  }
+  void Insert(int Index, const std::string& S) override {
+    CheckIndex(Index, Count() + 1);
+    auto* item = new QListWidgetItem(ToQString(S));
+    if (FBox.FStyle == TListBoxStyle::lbOwnerDrawFixed) item->setSizeHint(QSize(0, FBox.FItemHeight));
+    FBox.insertItem(Index, item);
+  }
+  void Delete(int Index) override {
+    CheckIndex(Index, Count());
+    delete FBox.takeItem(Index);
+  }
+  void Clear() override { FBox.clear(); }
+
+ private:
+  TListBox& FBox;
+};
+
+// Owner drawing: the item's rectangle is handed to OnDrawItem with the list's canvas.
+class TListBox::TDelegate : public QStyledItemDelegate {
+ public:
+  explicit TDelegate(TListBox& Box) : QStyledItemDelegate(&Box), FBox(Box) {}
+  void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    if (FBox.FStyle != TListBoxStyle::lbOwnerDrawFixed || !FBox.OnDrawItem) {
+      QStyledItemDelegate::paint(Painter, Option, Index);
+      return;
+    }
+    unsigned state = 0;
+    if (Option.state & QStyle::State_Selected) state |= odSelected;
+    if (Option.state & QStyle::State_HasFocus) state |= odFocused;
+    Painter->save();
+    FBox.FCanvas.SetPainter(Painter);
+    FBox.FCanvas.BrushColor = (state & odSelected) ? 0xF0D8C0 : Controls::clWhite;
+    Controls::Dispatch([&] { FBox.OnDrawItem(&FBox, Index.row(), Option.rect, state); });
+    FBox.FCanvas.SetPainter(nullptr);
+    Painter->restore();
+  }
+  QSize sizeHint(const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(Option, Index);
+    if (FBox.FStyle == TListBoxStyle::lbOwnerDrawFixed) size.setHeight(FBox.FItemHeight);
+    return size;
+  }
+
+ private:
+  TListBox& FBox;
+};
+
+TListBox::TListBox(Classes::TComponent* AOwner)
+    : QListWidget(nullptr), TWinControl(AOwner, *this), FItems(std::make_unique<TItems>(*this)) {
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setItemDelegate(new TDelegate(*this));
+  // Drags are started and dropped by this class (its drag mode and drag events), never
+  // by the list's own item moving.
+  setDragDropMode(QAbstractItemView::NoDragDrop);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+}
+
+TListBox::~TListBox() = default;
+
+Classes::TStrings* TListBox::Items() const { return FItems.get(); }
+
+void TListBox::SetItemIndex(int Value) { setCurrentRow(Value >= 0 && Value < count() ? Value : -1); }
+
+int TListBox::ItemAtPos(Controls::TPoint Pos, bool Existing) const {
+  const QModelIndex index = indexAt(QPoint(Pos.X, Pos.Y));
+  if (index.isValid()) return index.row();
+  if (Existing) return -1;
+  // Below the last item (or in an empty list) the position after the last.
+  if (count() == 0) return 0;
+  const QRect last = visualItemRect(item(count() - 1));
+  return Pos.Y > last.bottom() ? count() : -1;
+}
+
+void TListBox::SetStyle(TListBoxStyle Value) {
+  FStyle = Value;
+  setUniformItemSizes(Value == TListBoxStyle::lbOwnerDrawFixed);
+  doItemsLayout();
+}
+
+void TListBox::SetItemHeight(int Value) {
+  FItemHeight = Value;
+  for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, Value));
+  doItemsLayout();
+}
+
+bool TListBox::DropFrom(Classes::TObject* Source, int X, int Y) {
+  bool accept = false;
+  if (OnDragOver)
+    Controls::Dispatch([&] { OnDragOver(this, Source, X, Y, TDragState::dsDragMove, accept); });
+  if (accept && OnDragDrop) Controls::Dispatch([&] { OnDragDrop(this, Source, X, Y); });
+  return accept;
+}
+
+void TListBox::mousePressEvent(QMouseEvent* Event) {
+  QListWidget::mousePressEvent(Event);
+  FPressed = Event->button() == Qt::LeftButton;
+  FPressPos = Event->position().toPoint();
+}
+
+void TListBox::mouseMoveEvent(QMouseEvent* Event) {
+  if (FDragMode != TDragMode::dmAutomatic || !FPressed || !(Event->buttons() & Qt::LeftButton) ||
+      (Event->position().toPoint() - FPressPos).manhattanLength() < QApplication::startDragDistance()) {
+    QListWidget::mouseMoveEvent(Event);
+    return;
+  }
+  FPressed = false;
+  auto* drag = new QDrag(this);
+  auto* mime = new QMimeData;
+  mime->setData(kDragFormat, QByteArray());
+  drag->setMimeData(mime);
+  drag->exec(Qt::MoveAction | Qt::CopyAction);
+}
+
+bool TListBox::AcceptsFrom(QObject* Source, QPoint Pos, TDragState State) {
+  auto* source = dynamic_cast<Classes::TObject*>(Source);
+  if (!source || !OnDragOver) return false;
+  bool accept = false;
+  Controls::Dispatch([&] { OnDragOver(this, source, Pos.x(), Pos.y(), State, accept); });
+  return accept;
+}
+
+void TListBox::dragEnterEvent(QDragEnterEvent* Event) {
+  if (Event->mimeData()->hasFormat(kDragFormat) && Event->source()) {
+    Event->setDropAction(Qt::MoveAction);
+    Event->accept();
+  } else {
+    Event->ignore();
+  }
+}
+
+void TListBox::dragMoveEvent(QDragMoveEvent* Event) {
+  if (Event->mimeData()->hasFormat(kDragFormat) &&
+      AcceptsFrom(Event->source(), Event->position().toPoint(), TDragState::dsDragMove)) {
+    Event->setDropAction(Qt::MoveAction);
+    Event->accept();
+  } else {
+    Event->ignore();
+  }
+}
+
+void TListBox::dropEvent(QDropEvent* Event) {
+  const QPoint pos = Event->position().toPoint();
+  if (!Event->mimeData()->hasFormat(kDragFormat) ||
+      !AcceptsFrom(Event->source(), pos, TDragState::dsDragMove)) {
+    Event->ignore();
+    return;
+  }
+  // The drop is ours: the list's own item moving must not run as well.
+  Event->setDropAction(Qt::CopyAction);
+  Event->accept();
+  auto* source = dynamic_cast<Classes::TObject*>(Event->source());
+  if (OnDragDrop) Controls::Dispatch([&] { OnDragDrop(this, source, pos.x(), pos.y()); });
+}
+
+// ---- TMemo ----------------------------------------------------------------------------
+
+TMemo::TMemo(Classes::TComponent* AOwner)
+    : QPlainTextEdit(nullptr), TWinControl(AOwner, *this), FLines(std::make_unique<Classes::TStringList>()) {
+  FLines->OnChange = [this](Classes::TObject*) { FromLines(); };
+  connect(this, &QPlainTextEdit::textChanged, [this] { FromWidget(); });
+}
+
+TMemo::~TMemo() {
+  FLines->OnChange = nullptr;
+  disconnect(this, nullptr, nullptr, nullptr);
+}
+
+Classes::TStrings* TMemo::Lines() const { return FLines.get(); }
+
+void TMemo::SetText(const std::string& Value) {
+  FText = FMaxLength > 0 && static_cast<int>(Value.size()) > FMaxLength ? Value.substr(0, FMaxLength) : Value;
+  FSyncing = true;
+  FLines->SetText(FText);
+  FSyncing = false;
+  Show();
+}
+
+void TMemo::FromLines() {
+  if (FSyncing) return;
+  // A line the program added with breaks inside it becomes several lines.
+  SetText(FLines->Text());
+}
+
+void TMemo::Show() {
+  std::string shown;
+  shown.reserve(FText.size());
+  for (std::size_t i = 0; i < FText.size(); ++i) {
+    if (FText[i] == '\r' && i + 1 < FText.size() && FText[i + 1] == '\n') continue;
+    shown += FText[i] == '\r' ? '\n' : FText[i];
+  }
+  FSyncing = true;
+  setPlainText(ToQString(shown));
+  FSyncing = false;
+}
+
+void TMemo::FromWidget() {
+  if (FSyncing) return;
+  std::string typed = FromQ(toPlainText());
+  std::string text;
+  for (char c : typed) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  const bool cut = FMaxLength > 0 && static_cast<int>(text.size()) > FMaxLength;
+  if (cut) {
+    SetText(text);
+    moveCursor(QTextCursor::End);
+    return;
+  }
+  FText = text;
+  FSyncing = true;
+  FLines->SetText(FText);
+  FSyncing = false;
+}
+
+// ---- TLabel ---------------------------------------------------------------------------
+
+TLabel::TLabel(Classes::TComponent* AOwner) : QLabel(nullptr), TWinControl(AOwner, *this) {}
+
+std::string TLabel::Caption() const { return FromQ(text()); }
+void TLabel::SetCaption(const std::string& Value) { setText(ToQString(Value)); }
+
+}  // namespace StdCtrls

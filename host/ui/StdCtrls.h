@@ -1,0 +1,212 @@
+// Host standard controls over Qt Widgets: edit, drop-down list, check box, list box,
+// memo and label.
+//
+// Item lists (TComboBox::Items, TListBox::Items, TMemo::Lines) are TStrings bound to
+// the control: changing them changes what the control shows. Each item may carry one
+// object reference (not owned). Change events fire on user action only: setting an
+// index or a text from the program fires nothing.
+//
+// User-interface thread only.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/rtl/Classes.h"
+#include "host/ui/Controls.h"
+
+namespace StdCtrls {
+
+using Controls::TWinControl;
+using TKeyPressEvent = std::function<void(Classes::TObject* Sender, char& Key)>;
+
+// A one-line edit.
+class TEdit : public QLineEdit, public TWinControl {
+ public:
+  explicit TEdit(Classes::TComponent* AOwner);
+  std::string ClassName() const override { return "TEdit"; }
+
+  virtual std::string Text() const;
+  // Sets the text as the program: Modified becomes false.
+  virtual void SetText(const std::string& Value);
+  // 0: no limit.
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int Value);
+  // True once the user has changed the text since the program last set it.
+  bool Modified() const { return isModified(); }
+  void SetModified(bool Value) { setModified(Value); }
+  // Types Text as the user would, one key press at a time (through OnKeyPress).
+  void TypeText(const std::string& Text);
+
+  // Told of every typed character (backspace is #8); setting Key to #0 drops it.
+  TKeyPressEvent OnKeyPress;
+  Classes::TNotifyEvent OnChange;
+
+ protected:
+  void keyPressEvent(QKeyEvent* Event) override;
+  // Offers Key to OnKeyPress; false when the handler dropped it.
+  bool KeyPress(char& Key);
+
+ private:
+  int FMaxLength = 0;
+};
+
+enum class TComboBoxStyle { csDropDown, csDropDownList };
+
+// A drop-down list. Sorted lists keep their items in the order of AnsiCompareText.
+class TComboBox : public QComboBox, public TWinControl {
+ public:
+  explicit TComboBox(Classes::TComponent* AOwner);
+  ~TComboBox() override;
+  std::string ClassName() const override { return "TComboBox"; }
+
+  Classes::TStrings* Items() const;
+  // -1 for no choice; an index outside the items gives no choice. Fires nothing.
+  int ItemIndex() const { return currentIndex(); }
+  void SetItemIndex(int Value);
+  // The shown text of the chosen item, or the empty text.
+  std::string Text() const;
+  bool Sorted() const { return FSorted; }
+  // Sorting sorts the present items at once.
+  void SetSorted(bool Value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  int DropDownCount() const { return maxVisibleItems(); }
+  void SetDropDownCount(int Value) { setMaxVisibleItems(Value); }
+  // The least width of the open list.
+  void SetDropWidth(int Pixels);
+  int DropWidth() const;
+  // Chooses Index as the user would: fires OnChange.
+  void UserSelect(int Index);
+
+  Classes::TNotifyEvent OnChange;
+  Classes::TNotifyEvent OnDropDown;
+
+  void showPopup() override;
+
+ private:
+  class TItems;
+  std::unique_ptr<TItems> FItems;
+  bool FSorted = false;
+  TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+};
+
+class TCheckBox : public QCheckBox, public TWinControl {
+ public:
+  explicit TCheckBox(Classes::TComponent* AOwner);
+  std::string ClassName() const override { return "TCheckBox"; }
+  bool Checked() const { return isChecked(); }
+  void SetChecked(bool Value) { setChecked(Value); }
+  std::string Caption() const;
+  void SetCaption(const std::string& Value);
+  Classes::TNotifyEvent OnClick;
+};
+
+enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+enum class TDragMode { dmManual, dmAutomatic };
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+enum TOwnerDrawStateFlag : unsigned { odSelected = 1, odFocused = 2 };
+
+class TListBox;
+using TDragOverEvent = std::function<void(Classes::TObject* Sender, Classes::TObject* Source, int X,
+                                          int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent =
+    std::function<void(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y)>;
+using TDrawItemEvent =
+    std::function<void(TListBox* Control, int Index, const QRect& Rect, unsigned State)>;
+
+// A list of text items with single selection, owner drawing and drag and drop.
+class TListBox : public QListWidget, public TWinControl {
+ public:
+  explicit TListBox(Classes::TComponent* AOwner);
+  ~TListBox() override;
+  std::string ClassName() const override { return "TListBox"; }
+
+  Classes::TStrings* Items() const;
+  int ItemIndex() const { return currentRow(); }
+  void SetItemIndex(int Value);
+  // The item under the point of the client area; when none, -1 if Existing, else
+  // the item count for a point below the last item.
+  int ItemAtPos(Controls::TPoint Pos, bool Existing) const;
+
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int Value);
+  TDragMode DragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  // The canvas of the owner-draw event.
+  Controls::TCanvas* Canvas() { return &FCanvas; }
+
+  TDrawItemEvent OnDrawItem;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+
+  // What a drop of Source at (X, Y) does, as the mouse would do it: asks OnDragOver,
+  // and when accepted runs OnDragDrop. Returns whether it was accepted.
+  bool DropFrom(Classes::TObject* Source, int X, int Y);
+
+ protected:
+  void mousePressEvent(QMouseEvent* Event) override;
+  void mouseMoveEvent(QMouseEvent* Event) override;
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dragMoveEvent(QDragMoveEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
+
+ private:
+  class TItems;
+  class TDelegate;
+  bool AcceptsFrom(QObject* Source, QPoint Pos, TDragState State);
+  std::unique_ptr<TItems> FItems;
+  TListBoxStyle FStyle = TListBoxStyle::lbStandard;
+  int FItemHeight = 16;
+  TDragMode FDragMode = TDragMode::dmManual;
+  Controls::TCanvas FCanvas;
+  QPoint FPressPos;
+  bool FPressed = false;
+};
+
+// A multi-line edit. Lines is bound to the text: a line added by the program ends in
+// CR LF; text the user types has the breaks the user typed.
+class TMemo : public QPlainTextEdit, public TWinControl {
+ public:
+  explicit TMemo(Classes::TComponent* AOwner);
+  ~TMemo() override;
+  std::string ClassName() const override { return "TMemo"; }
+  Classes::TStrings* Lines() const;
+  // The whole text, lines separated by CR LF.
+  const std::string& Text() const { return FText; }
+  void SetText(const std::string& Value);
+  bool ReadOnly() const { return isReadOnly(); }
+  void SetReadOnly(bool Value) { setReadOnly(Value); }
+  // 0: no limit; longer text is cut.
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int Value) { FMaxLength = Value; }
+
+ private:
+  void FromLines();
+  void FromWidget();
+  void Show();
+  std::unique_ptr<Classes::TStringList> FLines;
+  std::string FText;
+  int FMaxLength = 0;
+  bool FSyncing = false;
+};
+
+class TLabel : public QLabel, public TWinControl {
+ public:
+  explicit TLabel(Classes::TComponent* AOwner);
+  std::string ClassName() const override { return "TLabel"; }
+  std::string Caption() const;
+  void SetCaption(const std::string& Value);
+};
+
+}  // namespace StdCtrls
