@@ -1,7 +1,8 @@
-// kytfilter flt show|make and sql tables: filter files and table discovery of the
-// filter model, without any window.
+// kytfilter flt show|make|where and sql tables: filter files and table discovery of
+// the filter model; flt where runs the filter dialog off-screen.
 #include "apps/kytfilter/FltCommands.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,8 +14,10 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <memory>
 #include <string>
 
+#include "filterdialog/kytSQLFilterForm.h"
 #include "filtermodel/kytSQLFilterStruc.h"
 #include "host/ui/AnsiText.h"
 #include "host/ui/Dialogs.h"
@@ -37,7 +40,14 @@ class QuietHost : public Dialogs::TUIHost {
   }
   void ShowMessage(const std::string& Msg) override { Last = Msg; }
   void Beep() override {}
+  // The file dialog chooses File, when set.
+  bool FileDialog(Dialogs::TOpenDialog& Dialog) override {
+    if (File.empty()) return false;
+    Dialog.FileName = File;
+    return true;
+  }
   std::string Last;
+  std::string File;
 };
 
 std::string FailureText(const QuietHost& Host, const std::string& What, const std::string& Error) {
@@ -208,10 +218,173 @@ void ParseJson(const std::string& Json, std::string& Description, FilterArray& R
   }
 }
 
+// ---- where ----------------------------------------------------------------------------
+
+struct TWhereOptions {
+  std::string File, Fields;
+  bool CaseSensitive = false;
+  char Quote = '\'';
+  std::string SQLDateFormat = "mm/dd/yyyy";
+  std::string DateFormat = "mm/dd/yyyy";
+  TSpecialOperators Special{opStartingWith, opContains};
+  std::string ConstWhere;
+};
+
+const char* const kWhereUsage =
+    "kytfilter flt where FILE --fields FIELDS.json [--case-sensitive] [--quote C] "
+    "[--sql-date-format F] [--date-format F] [--special none|starting|containing|both] "
+    "[--const-where TEXT]";
+
+TWhereOptions ParseWhere(const Args& args) {
+  TWhereOptions o;
+  auto value = [&](size_t& i) -> const std::string& {
+    if (i + 1 >= args.size()) throw UsageError(kWhereUsage);
+    return args[++i];
+  };
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--fields") {
+      o.Fields = value(i);
+    } else if (a == "--case-sensitive") {
+      o.CaseSensitive = true;
+    } else if (a == "--quote") {
+      const std::string& q = value(i);
+      if (q.size() != 1) throw UsageError(kWhereUsage);
+      o.Quote = q[0];
+    } else if (a == "--sql-date-format") {
+      o.SQLDateFormat = value(i);
+    } else if (a == "--date-format") {
+      o.DateFormat = value(i);
+    } else if (a == "--special") {
+      const std::string& v = value(i);
+      if (v == "none") o.Special = {};
+      else if (v == "starting") o.Special = {opStartingWith};
+      else if (v == "containing") o.Special = {opContains};
+      else if (v == "both") o.Special = {opStartingWith, opContains};
+      else throw UsageError(kWhereUsage);
+    } else if (a == "--const-where") {
+      o.ConstWhere = value(i);
+    } else if (o.File.empty() && !a.empty() && a[0] != '-') {
+      o.File = a;
+    } else {
+      throw UsageError(kWhereUsage);
+    }
+  }
+  if (o.File.empty() || o.Fields.empty()) throw UsageError(kWhereUsage);
+  return o;
+}
+
+template <class E, size_t N>
+E Named(const QJsonValue& V, const std::string& Key, const char* const (&Names)[N]) {
+  const std::string name = Text(V, Key, 64);
+  for (size_t i = 0; i < N; ++i)
+    if (name == Names[i]) return static_cast<E>(i);
+  Unfit(Key, "unknown name '" + name + "'");
+}
+
+int32_t Int32(const QJsonValue& V, const std::string& Key) {
+  const double d = V.isDouble() ? V.toDouble() : 0.5;
+  if (!V.isDouble() || d != std::floor(d) || d < std::numeric_limits<int32_t>::min() ||
+      d > std::numeric_limits<int32_t>::max())
+    Unfit(Key, "not a 32-bit integer");
+  return static_cast<int32_t>(d);
+}
+
+bool Bool(const QJsonValue& V, const std::string& Key) {
+  if (!V.isBool()) Unfit(Key, "not true or false");
+  return V.toBool();
+}
+
+// The field catalogue of a JSON array of entries with the nine fields of TCampo.
+std::unique_ptr<TCampos> ParseFields(const std::string& Json) {
+  static const char* const kTypes[] = {"fString", "fFloat", "fInteger", "fGraphic", "fBlob",
+                                       "fDate", "fTime", "fDateTime", "fUnknow", "fBoolean"};
+  static const char* const kKinds[] = {"fkSelected", "fkNotInSelected", "fkJoined"};
+  QJsonParseError err{};
+  const QJsonDocument doc =
+      QJsonDocument::fromJson(QByteArray(Json.data(), static_cast<qsizetype>(Json.size())), &err);
+  if (err.error != QJsonParseError::NoError)
+    throw Failure("kytfilter: fields: not JSON: " + err.errorString().toStdString() + " at offset " +
+                  std::to_string(err.offset));
+  if (!doc.isArray()) Unfit("(top)", "not an array of fields");
+  auto campos = std::make_unique<TCampos>();
+  const QJsonArray entries = doc.array();
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    const std::string at = "[" + std::to_string(i) + "]";
+    if (!entries[i].isObject()) Unfit(at, "not an object");
+    const QJsonObject e = entries[i].toObject();
+    auto field = [&](const char* Name) { return Member(e, Name, at + "." + Name); };
+    auto campo = std::make_unique<TCampo>();
+    campo->FieldName = Text(field("fieldName"), at + ".fieldName", 255);
+    campo->ComboOrder = Int32(field("comboOrder"), at + ".comboOrder");
+    campo->TableName = Text(field("tableName"), at + ".tableName", 255);
+    campo->DataType = Named<TFType>(field("dataType"), at + ".dataType", kTypes);
+    campo->MaxSize = Int32(field("maxSize"), at + ".maxSize");
+    campo->FieldKind = Named<TFKind>(field("fieldKind"), at + ".fieldKind", kKinds);
+    campo->Description = Text(field("description"), at + ".description", 255);
+    campo->Supported = Bool(field("supported"), at + ".supported");
+    campo->Visible = Bool(field("visible"), at + ".visible");
+    campos->Add(campo.release());
+  }
+  return campos;
+}
+
+// Opens FILE with the dialog's own open command and accepts it, as the user would.
+int RunWhere(const Args& args) {
+  const TWhereOptions o = ParseWhere(args);
+  std::unique_ptr<TCampos> fields = ParseFields(ReadInput(o.Fields));
+
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Standard error carries the one failure line: Qt's own notes are not for the user.
+  qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext&, const QString& Msg) {
+    if (Type == QtCriticalMsg || Type == QtFatalMsg) std::fprintf(stderr, "%s\n", Msg.toLocal8Bit().constData());
+  });
+  static int argc = 1;
+  static char name[] = "kytfilter";
+  static char* argv[] = {name, nullptr};
+  QApplication app(argc, argv);
+
+  QuietHost host;
+  host.File = o.File;
+  SysUtils::FormatSettings().ShortDateFormat = o.DateFormat;
+  kytSQLFilterForm::OperatorsOk = o.Special;
+  delete Campos;
+  Campos = fields.release();
+  struct TRelease {
+    ~TRelease() {
+      delete Campos;
+      Campos = nullptr;
+      Filter.clear();
+    }
+  } release;
+
+  kytSQLFilterForm::TformFilter dialog(nullptr);
+  dialog.EditDateFormat = o.DateFormat;
+  dialog.SQLDateFormat = o.SQLDateFormat;
+  dialog.StringQuote = o.Quote;
+  dialog.WhereText = o.ConstWhere;
+  dialog.ckCase->SetChecked(o.CaseSensitive);
+  try {
+    dialog.btOpenFilterClick(&dialog);
+  } catch (const SysUtils::Exception& e) {
+    throw Failure(FailureText(host, "cannot read " + o.File, e.Message()));
+  }
+  try {
+    dialog.btConfirmClick(&dialog);
+  } catch (const SysUtils::EAbort&) {
+    // The builder's message is the memo's last line.
+    Classes::TStrings& memo = *dialog.MemoSQL->Lines();
+    throw Failure(memo.Count() > 0 ? memo.Get(memo.Count() - 1) : std::string("kytfilter: the filter failed"));
+  }
+  WriteOutput(dialog.WhereText);
+  return 0;
+}
+
 }  // namespace
 
 int RunFlt(const Args& args) {
-  const char* usage = "kytfilter flt show FILE [--json] | kytfilter flt make OUT [JSON]";
+  const char* usage = "kytfilter flt show FILE [--json] | kytfilter flt make OUT [JSON] | " "kytfilter flt where FILE --fields FIELDS.json ...";
+  if (!args.empty() && args[0] == "where") return RunWhere(args);
   if (args.empty()) throw UsageError(usage);
   if (args[0] == "show") {
     bool json = false;

@@ -30,7 +30,11 @@ const Group kGroups[] = {
      "  kytfilter flt show FILE [--json]       show a filter file (description, criteria,\n"
      "                                         ordering), or the same as one JSON object\n"
      "  kytfilter flt make OUT [JSON]          write a filter file from that JSON form\n"
-     "                                         (standard input without JSON)\n"},
+     "                                         (standard input without JSON)\n"
+     "  kytfilter flt where FILE --fields FIELDS.json [--case-sensitive] [--quote C]\n"
+     "      [--sql-date-format F] [--date-format F] [--special none|starting|containing|both]\n"
+     "      [--const-where TEXT]               print the WHERE clause the filter dialog builds\n"
+     "                                         from FILE over the field catalogue FIELDS.json\n"},
     {"db", kytcli::RunDb,
      "  kytfilter db columns --variant ibo|ibd|bde --database PATH --sql STATEMENT\n"
      "                                         print the statement's columns, one a line,\n"

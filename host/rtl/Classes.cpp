@@ -114,6 +114,7 @@ void TComponent::Insert(TComponent* AComponent) {
 void TComponent::Remove(TComponent* AComponent) {
   FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent),
                     FComponents.end());
+  ++FRemovals;
   AComponent->FOwner = nullptr;
 }
 
@@ -140,12 +141,15 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TComponent::Broadcast(TComponent* AComponent, TOperation Operation) {
-  // A notice may destroy or add components; walk a copy, skipping the gone ones.
+  // A notice may destroy or add components; walk a copy, skipping the gone ones (only
+  // looked for once a notice has removed any, so a notice costs one pass).
   std::vector<TComponent*> owned = FComponents;
+  const uint64_t removals = FRemovals;
   for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
     TComponent* c = *it;
     if (c == AComponent) continue;
-    if (std::find(FComponents.begin(), FComponents.end(), c) == FComponents.end()) continue;
+    if (FRemovals != removals && std::find(FComponents.begin(), FComponents.end(), c) == FComponents.end())
+      continue;
     c->Notification(AComponent, Operation);
   }
 }

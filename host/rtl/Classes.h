@@ -7,6 +7,7 @@
 // never owns what it points to; a TStringList does not own its objects.
 #pragma once
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -85,6 +86,7 @@ class TPersistent : public TObject {
 };
 
 class TComponent;
+class TFiler;
 enum class TOperation { opInsert, opRemove };
 
 enum TComponentStateFlag : unsigned {
@@ -139,6 +141,16 @@ class TComponent : public TPersistent {
   void SetLoading(bool Value);
   // Called after the component's properties were read from a form file.
   virtual void Loaded() { SetLoading(false); }
+  // Declares the properties this component stores in a form file beyond its published
+  // ones (TFiler::DefineProperty, DefineBinaryProperty). The default declares none.
+  virtual void DefineProperties(TFiler& Filer) { (void)Filer; }
+  // The handler of that name published by this component, as a std::function of the
+  // event's signature: a form (a root) overrides it so that a form file's event
+  // handler names resolve. Empty when none.
+  virtual std::any MethodAddress(const std::string& Name) const {
+    (void)Name;
+    return {};
+  }
 
  protected:
   // Told of every component inserted into or removed from the owner, and of the
@@ -156,6 +168,7 @@ class TComponent : public TPersistent {
   intptr_t FTag = 0;
   unsigned FComponentState = 0;
   std::vector<TComponent*> FComponents;
+  uint64_t FRemovals = 0;  // owned components removed so far
   std::vector<TComponent*> FFreeNotifies;
 };
 

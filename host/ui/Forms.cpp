@@ -1,6 +1,7 @@
 #include "host/ui/Forms.h"
 
 #include <QResizeEvent>
+#include <QTimer>
 
 #include "host/ui/AnsiText.h"
 #include "host/ui/Dialogs.h"
@@ -67,6 +68,17 @@ TScrollBox::TScrollBox(Classes::TComponent* AOwner)
 }
 
 void TScrollBox::ChildBoundsChanged() {
+  // Many children are placed in a row (a dialog building its lines): the inner area
+  // is measured once, when the events of the moment are done.
+  if (FPending) return;
+  FPending = true;
+  QTimer::singleShot(0, this, [this] {
+    FPending = false;
+    UpdateClientSize();
+  });
+}
+
+void TScrollBox::UpdateClientSize() {
   // The inner area covers every visible child and at least the visible part.
   QRect bounds(0, 0, viewport()->width(), viewport()->height());
   for (QObject* object : FClient->children()) {
@@ -78,13 +90,13 @@ void TScrollBox::ChildBoundsChanged() {
 }
 
 void TScrollBox::Realign() {
-  ChildBoundsChanged();
+  UpdateClientSize();
   Controls::TWinControl::Realign();
 }
 
 void TScrollBox::resizeEvent(QResizeEvent* Event) {
   QScrollArea::resizeEvent(Event);
-  ChildBoundsChanged();
+  UpdateClientSize();
 }
 
 }  // namespace Forms

@@ -53,12 +53,15 @@ class TScrollBox : public QScrollArea, public Controls::TWinControl {
   void SetBorderless(bool Value) { setFrameShape(Value ? QFrame::NoFrame : QFrame::StyledPanel); }
   void ChildBoundsChanged() override;
   void Realign() override;
+  // Makes the inner area cover every visible child now.
+  void UpdateClientSize();
 
  protected:
   void resizeEvent(QResizeEvent* Event) override;
 
  private:
   QWidget* FClient;
+  bool FPending = false;
 };
 
 }  // namespace Forms

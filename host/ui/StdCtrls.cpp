@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QAbstractListModel>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -112,6 +113,61 @@ void TEdit::TypeText(const std::string& Text) {
 
 // ---- TComboBox ------------------------------------------------------------------------
 
+// The rows of a drop-down: a text and an attached value each. Lighter than Qt's
+// standard item model, and copied from another drop-down in one block.
+class TComboBox::TModel : public QAbstractListModel {
+ public:
+  explicit TModel(QObject* Parent) : QAbstractListModel(Parent) {}
+  int rowCount(const QModelIndex& Parent = QModelIndex()) const override {
+    return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+  }
+  QVariant data(const QModelIndex& Index, int Role) const override {
+    if (!Index.isValid() || Index.row() >= rowCount()) return {};
+    const TRow& row = FRows[Index.row()];
+    if (Role == Qt::DisplayRole || Role == Qt::EditRole) return row.Text;
+    if (Role == Qt::UserRole) return row.Data;
+    return {};
+  }
+  bool setData(const QModelIndex& Index, const QVariant& Value, int Role) override {
+    if (!Index.isValid() || Index.row() >= rowCount()) return false;
+    TRow& row = FRows[Index.row()];
+    if (Role == Qt::DisplayRole || Role == Qt::EditRole) row.Text = Value.toString();
+    else if (Role == Qt::UserRole) row.Data = Value;
+    else return false;
+    emit dataChanged(Index, Index, {Role});
+    return true;
+  }
+  Qt::ItemFlags flags(const QModelIndex& Index) const override {
+    return Index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+  }
+  bool insertRows(int Row, int Count, const QModelIndex& Parent = QModelIndex()) override {
+    if (Parent.isValid() || Row < 0 || Row > rowCount() || Count < 1) return false;
+    beginInsertRows(Parent, Row, Row + Count - 1);
+    FRows.insert(FRows.begin() + Row, Count, TRow{});
+    endInsertRows();
+    return true;
+  }
+  bool removeRows(int Row, int Count, const QModelIndex& Parent = QModelIndex()) override {
+    if (Parent.isValid() || Row < 0 || Count < 1 || Row + Count > rowCount()) return false;
+    beginRemoveRows(Parent, Row, Row + Count - 1);
+    FRows.erase(FRows.begin() + Row, FRows.begin() + Row + Count);
+    endRemoveRows();
+    return true;
+  }
+  void CopyFrom(const TModel& Other) {
+    beginResetModel();
+    FRows = Other.FRows;
+    endResetModel();
+  }
+
+ private:
+  struct TRow {
+    QString Text;
+    QVariant Data;
+  };
+  std::vector<TRow> FRows;
+};
+
 class TComboBox::TItems : public Classes::TStrings {
   // Qt chooses the first item put into an empty list; the host leaves no choice.
   struct Keep {
@@ -162,6 +218,17 @@ class TComboBox::TItems : public Classes::TStrings {
     FBox.removeItem(Index);
   }
   void Clear() override { FBox.clear(); }
+  // The items of another drop-down are copied as one block (the texts are shared, not
+  // copied): a dialog copies long field lists into every new line.
+  void Assign(Classes::TPersistent* Source) override {
+    auto* other = dynamic_cast<TItems*>(Source);
+    if (!other || other == this) {
+      Classes::TStrings::Assign(Source);
+      return;
+    }
+    FBox.FModel->CopyFrom(*other->FBox.FModel);
+    FBox.setCurrentIndex(-1);
+  }
 
  private:
   TComboBox& FBox;
@@ -169,6 +236,8 @@ class TComboBox::TItems : public Classes::TStrings {
 
 TComboBox::TComboBox(Classes::TComponent* AOwner)
     : QComboBox(nullptr), TWinControl(AOwner, *this), FItems(std::make_unique<TItems>(*this)) {
+  FModel = new TModel(this);
+  setModel(FModel);
   setCurrentIndex(-1);
   connect(this, qOverload<int>(&QComboBox::activated), [this](int) {
     if (OnChange) Controls::Dispatch([this] { OnChange(this); });

@@ -94,7 +94,9 @@ class TComboBox : public QComboBox, public TWinControl {
 
  private:
   class TItems;
+  class TModel;
   std::unique_ptr<TItems> FItems;
+  TModel* FModel = nullptr;  // owned by the combo box (Qt's tree)
   bool FSorted = false;
   TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
 };
