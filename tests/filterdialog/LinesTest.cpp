@@ -82,6 +82,22 @@ TEST_F(DialogTest, ConnectorsAddAndRemoveLines) {
   EXPECT_TRUE(form->IsFilterDefined());
 }
 
+TEST_F(DialogTest, ComparisonHintDropWidthAndRebuild) {
+  SetLine(1, "Total", "<", "5", 1);
+  EXPECT_EQ(form->eComparision1->Hint(), "<");
+  form->eComparision1->SetItemIndex(-1);
+  form->eComparision1Change(form->eComparision1);
+  EXPECT_EQ(form->eComparision1->Hint(), "Operator");
+  // Every comparison list opens at least 130 pixels wide, the cloned ones too.
+  Line(2).Comparision->OnDropDown(Line(2).Comparision);
+  EXPECT_EQ(Line(2).Comparision->DropWidth(), 130);
+  // The rebuild button builds the memo again from the lines.
+  SetLine(1, "", "=", "");
+  SetLine(2, "Name", "=", "z");
+  form->btParse->Click();
+  EXPECT_EQ(form->MemoSQL->Text(), "( ORDERS.TOTAL =  5 ) AND\r\n( UPPER(CUSTOMER.NAME) =  'Z' )\r\n");
+}
+
 TEST_F(DialogTest, ParenthesisEditsTakeOnlyTheirParenthesis) {
   struct Case {
     const char* typed;
