@@ -595,6 +595,7 @@ int FindComparisonItem(const TComboBox& Box, const std::string& SQLOperator) {
 void TformFilter::InitFilter() {
   using kytSQLFilterStruc::Filter;
   if (Filter.empty()) return;
+  FRestored = true;
   bool groups = false;
 
   const kytSQLFilterStruc::FilterRec& first = Filter[0];
@@ -712,7 +713,7 @@ void TformFilter::SetDropWidth(TObject* Sender) {
 }
 
 bool TformFilter::IsFilterDefined() const {
-  if (LineCount != 1) return true;
+  if (LineCount != 1 || FRestored) return true;
   return eCampo1->ItemIndex() >= 0 || eOperation1->ItemIndex() >= 0 ||
          (!eValue1->Text().empty() && eValue1->Modified());
 }
@@ -892,6 +893,7 @@ void TformFilter::ClearFilter(TObject*) {
   eEGroup1->SetText("");
   eValue1->SetText("");
   LineCount = 1;
+  FRestored = false;
 }
 
 bool TformFilter::ModifyFilter(FilterArray& AFilter) {

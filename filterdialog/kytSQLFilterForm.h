@@ -157,7 +157,7 @@ class TformFilter : public Forms::TForm {
   void ChecaParentesis(Classes::TObject* Sender, char& Key);
   void eComparision1Change(Classes::TObject* Sender);
   void SetDropWidth(Classes::TObject* Sender);
-  // Whether any criterion has been entered.
+  // Whether any criterion has been entered or restored by InitFilter.
   bool IsFilterDefined() const;
 
   // ---- SQL ----
@@ -189,6 +189,9 @@ class TformFilter : public Forms::TForm {
   bool ModifyFilter(kytSQLFilterStruc::FilterArray& AFilter);
 
  private:
+  // Lines restored from a filter count as entered until the criteria are cleared, so
+  // a restored line whose field is gone is reported instead of dropped.
+  bool FRestored = false;
   void BuildLayout();
   void AddLine();
   Mask::TMaskEdit* NewValueEdit(int Line);

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "apps/kytfilter/ApplyCommand.h"
 #include "apps/kytfilter/Cli.h"
 #include "apps/kytfilter/FltCommands.h"
 
@@ -41,6 +42,13 @@ const Group kGroups[] = {
      "                                         fields separated by a tab\n"
      "  kytfilter db rows --variant ibo|ibd|bde --database PATH --sql STATEMENT [--csv OUT]\n"
      "                                         print (or write to OUT) the rows as CSV\n"},
+    {"apply", kytcli::RunApply,
+     "  kytfilter apply --variant ibo|ibd|bde --database PATH --sql STATEMENT|--sql-file FILE\n"
+     "                  --filter FILE [--csv OUT]\n"
+     "                                         open the filter file FILE in the filter dialog\n"
+     "                                         (off-screen) and accept it: print the new\n"
+     "                                         statement, then its rows as CSV (or write them\n"
+     "                                         to OUT); the statement must be a SELECT\n"},
 };
 
 void PrintHelp() {

@@ -118,6 +118,8 @@ TEST_F(DialogTest, FilterFileTextsCannotReachTheSql) {
       {"quote_in_value", Record("", "CUSTOMER.", "NAME", "=", "x' OR 'a'='a", "", -1),
        {"( UPPER(CUSTOMER.NAME) =  'X'' OR ''A''=''A' )"}},
       {"sql_in_number", Record("", "ORDERS.", "TOTAL", "=", "0; DROP TABLE ORDERS", "", -1), {"Problem at line 1"}},
+      // A restored line whose field is gone is reported, not dropped as "no filter".
+      {"field_gone", Record("", "ORDERS.", "PAID", "=", "", "", -1), {"Invalid field value at line 1"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -1,0 +1,39 @@
+// The demo's data folder: the two sample databases (one Firebird file, one SQLite
+// file) and a few saved filters to open from the filter dialog, all made on first
+// start.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace kytdemo {
+
+// The per-user folder of the demo's data (QStandardPaths::AppLocalDataLocation). Needs
+// the application's name set. Empty when the system names none.
+std::string DefaultDataDir();
+
+struct TDemoData {
+  std::string Dir;
+  std::string FirebirdFile;  // absolute paths
+  std::string SQLiteFile;
+  std::string FilterDir;
+  // Why a database is missing (its creation failed), or empty when it is there.
+  std::string FirebirdError;
+  std::string SQLiteError;
+  // The saved filter the screenshot opens: shipped or delivered orders of 500 and more.
+  std::string SampleFilter;
+};
+
+// The statement every variant of the demo starts with; it uses no table aliases, so the
+// catalogue's "TABLE.FIELD" names are valid in it.
+extern const char* const kDemoSQL;
+
+// Makes Dir and, for whatever is missing in it, the sample databases (Orders orders
+// each) and the saved filters. Progress is told a text before each slow step. Never
+// raises for a database: its error is kept in the result. Raises std::filesystem errors
+// when Dir cannot be made, SysUtils::Exception when a filter file cannot be written.
+// REQUIRES: Orders >= 1.
+TDemoData EnsureDemoData(const std::string& Dir, int Orders,
+                         const std::function<void(const std::string&)>& Progress);
+
+}  // namespace kytdemo

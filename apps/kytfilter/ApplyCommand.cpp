@@ -1,0 +1,341 @@
+// kytfilter apply: a filter file applied to a statement by the filter component of one
+// query kind, through its real dialog on Qt's off-screen platform. The dialog opens the
+// file with its own open command and is accepted, so the criteria, the ordering and the
+// SQL text are exactly those a user of the dialog gets.
+#include "apps/kytfilter/ApplyCommand.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/kytBDEFilter.h"
+#include "components/kytIBDFilter.h"
+#include "components/kytIBOFilter.h"
+#include "dataaccess/bde/DBTables.h"
+#include "dataaccess/db/DBText.h"
+#include "dataaccess/ibobjects/IBODataset.h"
+#include "dataaccess/ibobjects/IB_Components.h"
+#include "filterdialog/kytSQLFilterForm.h"
+#include "filtermodel/kytSQLFilterRes.h"
+#include "host/ui/Dialogs.h"
+#include "host/ui/Forms.h"
+
+namespace kytcli {
+
+namespace {
+
+const char* kUsage =
+    "kytfilter apply --variant ibo|ibd|bde --database PATH --sql STATEMENT|--sql-file FILE "
+    "--filter FILE [--csv OUT]";
+
+// Dates go into SQL as ISO text: both engines read it, and SQLite, which keeps dates as
+// text, compares only that form correctly.
+const char* kSQLDateFormat = "yyyy-mm-dd";
+
+struct TOptions {
+  std::string variant, database, sql, filter, csv;
+  bool hasCsv = false;
+};
+
+TOptions ParseOptions(const Args& args) {
+  TOptions o;
+  std::string sqlFile;
+  std::map<std::string, std::string*> optionSlots = {{"--variant", &o.variant}, {"--database", &o.database},
+                                               {"--sql", &o.sql},         {"--sql-file", &sqlFile},
+                                               {"--filter", &o.filter},   {"--csv", &o.csv}};
+  std::map<std::string, bool> seen;
+  for (size_t i = 0; i < args.size(); i += 2) {
+    auto it = optionSlots.find(args[i]);
+    if (it == optionSlots.end() || i + 1 >= args.size() || seen[args[i]]) throw UsageError(kUsage);
+    seen[args[i]] = true;
+    *it->second = args[i + 1];
+  }
+  o.hasCsv = seen["--csv"];
+  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() ||
+      o.filter.empty() || seen["--sql"] == seen["--sql-file"] || (o.hasCsv && o.csv.empty()))
+    throw UsageError(kUsage);
+  if (seen["--sql-file"]) {
+    if (sqlFile.empty()) throw UsageError(kUsage);
+    o.sql = ReadInput(sqlFile);
+  }
+  if (o.sql.find_first_not_of(" \t\r\n") == std::string::npos) throw UsageError(kUsage);
+  // The library's text is Windows-1252; the command line's is UTF-8. File names stay
+  // as they are: they go to the system unchanged.
+  o.database = DB::Utf8ToAnsi(o.database);
+  o.sql = DB::Utf8ToAnsi(o.sql);
+  return o;
+}
+
+// The first word of Sql after blanks and comments, upper-cased; empty when none.
+std::string FirstWord(const std::string& Sql) {
+  size_t i = 0;
+  const size_t n = Sql.size();
+  for (;;) {
+    while (i < n && static_cast<unsigned char>(Sql[i]) <= 32) ++i;
+    if (Sql.compare(i, 2, "/*") == 0) {
+      const size_t end = Sql.find("*/", i + 2);
+      if (end == std::string::npos) return "";
+      i = end + 2;
+    } else if (Sql.compare(i, 2, "--") == 0) {
+      const size_t end = Sql.find('\n', i);
+      if (end == std::string::npos) return "";
+      i = end + 1;
+    } else {
+      break;
+    }
+  }
+  std::string word;
+  while (i < n && (std::isalnum(static_cast<unsigned char>(Sql[i])) || Sql[i] == '_'))
+    word += static_cast<char>(std::toupper(static_cast<unsigned char>(Sql[i++])));
+  return word;
+}
+
+void CheckReadable(const std::string& File) {
+  std::FILE* f = std::fopen(File.c_str(), "rb");
+  if (f == nullptr) throw Failure("kytfilter: cannot read " + File + ": " + std::strerror(errno));
+  std::fclose(f);
+}
+
+// ---- Qt without a screen ----------------------------------------------------------------
+
+// Qt's own notes (missing fonts, the off-screen platform's limits) are not the tool's
+// output; only its critical errors are kept.
+void QuietQtMessages(QtMsgType Type, const QMessageLogContext&, const QString& Msg) {
+  if (Type == QtCriticalMsg || Type == QtFatalMsg) std::fprintf(stderr, "%s\n", Msg.toLocal8Bit().constData());
+}
+
+class TOffscreenApplication {
+ public:
+  TOffscreenApplication() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    FPrevious = qInstallMessageHandler(QuietQtMessages);
+    FApp = std::make_unique<QApplication>(FArgc, FArgv);
+  }
+  ~TOffscreenApplication() {
+    FApp.reset();
+    qInstallMessageHandler(FPrevious);
+  }
+
+ private:
+  // QApplication keeps references to both for its whole life.
+  static inline int FArgc = 1;
+  static inline char FName[] = "kytfilter";
+  static inline char* FArgv[] = {FName, nullptr};
+  QtMessageHandler FPrevious = nullptr;
+  std::unique_ptr<QApplication> FApp;
+};
+
+// Every message box is written to standard error as it comes and answered with OK; the
+// file dialogs and the modal dialog are answered from the queues of the scripted host.
+class TConsoleHost : public Dialogs::TScriptedUIHost {
+ public:
+  TConsoleHost() {
+    OnBox = [this](const TBox& Box) {
+      std::fprintf(stderr, "kytfilter: %s\n", DB::AnsiToUtf8(Box.Text).c_str());
+      ++Shown;
+    };
+    Dialogs::SetUIHost(this);
+  }
+  ~TConsoleHost() override { Dialogs::SetUIHost(nullptr); }
+  int Shown = 0;
+};
+
+// ---- The component and its query, per variant ---------------------------------------------
+
+std::vector<std::string> Header(const IB_Components::TIB_Query& Q) {
+  std::vector<std::string> names;
+  for (int i = 0; i < Q.FieldCount(); ++i) names.push_back(DB::CsvQuote(DB::AnsiToUtf8(Q.Columns(i)->FieldName())));
+  return names;
+}
+std::vector<std::string> Header(const DB::TDataSet& Q) {
+  std::vector<std::string> names;
+  for (int i = 0; i < Q.FieldCount(); ++i) names.push_back(DB::CsvQuote(DB::AnsiToUtf8(Q.Fields(i)->FullName())));
+  return names;
+}
+void Record(const IB_Components::TIB_Query& Q, std::vector<std::string>& Fields) {
+  Fields.clear();
+  for (int i = 0; i < Q.FieldCount(); ++i) Fields.push_back(DB::CsvField(Q.Columns(i)->Value()));
+}
+void Record(const DB::TDataSet& Q, std::vector<std::string>& Fields) {
+  Fields.clear();
+  for (int i = 0; i < Q.FieldCount(); ++i) Fields.push_back(DB::CsvField(Q.Fields(i)->Value()));
+}
+
+class TApplyRun {
+ public:
+  virtual ~TApplyRun() = default;
+  // Opens the statement, as an application opens its query before filtering it.
+  virtual void Open() = 0;
+  virtual bool Execute() = 0;
+  virtual std::string SQLText() const = 0;
+  // Writes the CSV text of the open query's rows, from its first, in blocks.
+  virtual void Rows(const std::function<void(const std::string&)>& Write) = 0;
+};
+
+template <typename TFilter, typename TQuery>
+class TApplyRunOf final : public TApplyRun {
+ public:
+  explicit TApplyRunOf(const TOptions& O) {
+    FQuery.SetDatabaseName(O.database);
+    if constexpr (std::is_base_of_v<DB::TQueryDataSet, TQuery>) FQuery.SetRequestLive(false);
+    FQuery.SQL()->SetText(O.sql);
+    FFilter.SetDataSet(&FQuery);
+    FFilter.SetSQLDateFormat(kSQLDateFormat);
+  }
+  void Open() override { FQuery.Open(); }
+  bool Execute() override { return FFilter.Execute(); }
+  std::string SQLText() const override { return FQuery.SQL()->Text(); }
+  void Rows(const std::function<void(const std::string&)>& Write) override {
+    FQuery.First();
+    std::string out = DB::CsvRecord(Header(FQuery));
+    std::vector<std::string> fields;
+    for (; !FQuery.Eof(); FQuery.Next()) {
+      Record(FQuery, fields);
+      out += DB::CsvRecord(fields);
+      if (out.size() > (1 << 16)) {
+        Write(out);
+        out.clear();
+      }
+    }
+    Write(out);
+  }
+
+ private:
+  // The filter goes first: it refers to the query.
+  TQuery FQuery{nullptr};
+  TFilter FFilter{nullptr};
+};
+
+std::unique_ptr<TApplyRun> MakeRun(const TOptions& O) {
+  if (O.variant == "ibo") return std::make_unique<TApplyRunOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query>>(O);
+  if (O.variant == "ibd") return std::make_unique<TApplyRunOf<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery>>(O);
+  return std::make_unique<TApplyRunOf<kytBDEFilter::TkytBDEFilter, DBTables::TQuery>>(O);
+}
+
+// Writes beside OUT and renames when complete, so a failure keeps what OUT held.
+void RowsToFile(TApplyRun& Run, const std::string& Out) {
+  const std::string part = Out + ".part";
+  std::ofstream file(part, std::ios::binary | std::ios::trunc);
+  if (!file) throw Failure("kytfilter: cannot write " + Out);
+  try {
+    Run.Rows([&](const std::string& Bytes) {
+      file.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+      if (!file) throw Failure("kytfilter: cannot write " + Out);
+    });
+    file.close();
+    if (!file) throw Failure("kytfilter: cannot write " + Out);
+    std::filesystem::rename(part, Out);
+  } catch (...) {
+    file.close();
+    std::error_code ec;
+    std::filesystem::remove(part, ec);
+    throw;
+  }
+}
+
+std::string LastLine(const Classes::TStrings& Lines) {
+  return Lines.Count() == 0 ? std::string() : Lines.Get(Lines.Count() - 1);
+}
+
+// A criterion whose field the statement does not offer comes back from the file with no
+// field chosen. The dialog shows it as an empty line; when it is the only line, the
+// dialog counts it as no filter at all, and accepting would give every row as if the
+// criterion had been met. The tool has no user to look at the line, so it fails.
+std::string UnknownField(const kytSQLFilterForm::TformFilter& Dialog) {
+  const kytSQLFilterStruc::FilterArray& records = kytSQLFilterStruc::Filter;
+  const size_t lines = std::min<size_t>(Dialog.LineCount, kytSQLFilterForm::FilterLines.size());
+  for (size_t n = 1; n <= records.size() && n <= lines; ++n) {
+    if (kytSQLFilterForm::FilterLines[n - 1].Campo->ItemIndex() >= 0) continue;
+    const kytSQLFilterStruc::FilterRec& r = records[n - 1];
+    return "line " + std::to_string(n) + " of the filter names the field " + r.TableName.Str() + r.FieldName.Str() +
+           ", which the statement does not offer";
+  }
+  return "";
+}
+
+int Apply(const TOptions& O) {
+  TOffscreenApplication app;
+  TConsoleHost host;
+  std::unique_ptr<TApplyRun> run = MakeRun(O);
+  try {
+    run->Open();
+  } catch (const SysUtils::Exception& e) {
+    throw Failure("kytfilter: " + DB::AnsiToUtf8(kytSQLFilterRes::Text(60027)) + ": " + DB::AnsiToUtf8(e.Message()));
+  }
+
+  // Inside the dialog's modal loop: open the file with the dialog's open command, then
+  // accept. A line that cannot be built leaves the dialog open with the reason in its SQL
+  // memo, as the user would see it; the host then closes the dialog with Cancel.
+  std::string problem;
+  host.FileAnswers.push_back(O.filter);
+  host.Modal.push_back([&problem](Forms::TForm& Form) {
+    auto* dialog = dynamic_cast<kytSQLFilterForm::TformFilter*>(&Form);
+    if (dialog == nullptr) return;
+    dialog->btOpenFilterClick(dialog);
+    problem = UnknownField(*dialog);
+    if (!problem.empty()) SysUtils::Abort();
+    try {
+      dialog->btConfirmClick(dialog);
+    } catch (const SysUtils::EAbort&) {
+      problem = LastLine(*dialog->MemoSQL->Lines());
+      throw;
+    }
+  });
+
+  bool applied = false;
+  try {
+    applied = run->Execute();
+  } catch (const SysUtils::EAbort&) {
+    // Ended after a message box, which is already on standard error.
+  }
+  if (!applied) {
+    if (!problem.empty()) throw Failure("kytfilter: " + DB::AnsiToUtf8(problem));
+    if (host.TimedOut > 0) throw Failure("kytfilter: the filter dialog did not close");
+    if (host.Shown == 0) throw Failure("kytfilter: the filter was not applied");
+    return 1;
+  }
+
+  std::string sql = DB::AnsiToUtf8(run->SQLText());
+  if (!sql.empty() && sql.back() != '\n') sql += "\r\n";
+  if (O.hasCsv) {
+    RowsToFile(*run, O.csv);
+    WriteOutput(sql);
+  } else {
+    WriteOutput(sql + "\r\n");
+    run->Rows([](const std::string& Bytes) { WriteOutput(Bytes); });
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunApply(const Args& args) {
+  const TOptions o = ParseOptions(args);
+  if (FirstWord(o.sql) != "SELECT")
+    throw Failure("kytfilter: apply only reads; the statement must be a SELECT");
+  CheckReadable(o.filter);
+  try {
+    return Apply(o);
+  } catch (const SysUtils::EAbort&) {
+    return 1;  // after a message box, already written
+  } catch (const SysUtils::Exception& e) {
+    throw Failure("kytfilter: " + DB::AnsiToUtf8(e.Message()));
+  } catch (const std::filesystem::filesystem_error& e) {
+    throw Failure(std::string("kytfilter: ") + e.what());
+  }
+}
+
+}  // namespace kytcli

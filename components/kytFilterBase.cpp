@@ -1,0 +1,548 @@
+#include "components/kytFilterBase.h"
+
+#include <cctype>
+#include <cstring>
+#include <limits>
+#include <typeinfo>
+#include <utility>
+
+#include "dataaccess/db/DB.h"
+#include "filterdialog/kytSQLFilterForm.h"
+#include "filtermodel/kytSQLFilterRes.h"
+#include "host/ui/Dialogs.h"
+
+namespace kytFilterBase {
+
+using kytSQLFilterRes::Erro;
+using kytSQLFilterRes::Text;
+using namespace kytSQLFilterStruc;
+
+namespace {
+
+constexpr Dialogs::TMsgDlgType mtError = Dialogs::TMsgDlgType::mtError;
+
+[[noreturn]] void BadImage(const std::string& Why) {
+  throw Classes::EReadError("Invalid field definitions image: " + Why);
+}
+
+int32_t ReadInt32(Classes::TStream& Stream) {
+  int32_t v = 0;
+  Stream.ReadBuffer(&v, sizeof v);
+  return v;
+}
+
+void WriteInt32(Classes::TStream& Stream, int32_t V) { Stream.WriteBuffer(&V, sizeof V); }
+
+// The lines of List joined by "," with nothing after the last: the ORDER BY column list.
+std::string JoinOrder(const Classes::TStrings& List) {
+  std::string joined;
+  for (int i = 0; i < List.Count(); ++i) {
+    if (i > 0) joined += ',';
+    joined += List.Get(i);
+  }
+  return joined;
+}
+
+// Appends the entries of From to To, which owns them afterwards.
+void MoveEntries(TCampos& From, TCampos& To) {
+  for (int i = 0; i < From.Count(); ++i) To.Add(From.Get(i));
+  From.Clear();
+}
+
+}  // namespace
+
+// ---- Field-definitions image ------------------------------------------------------------
+
+void WriteFieldDefs(const TCampos& ACampos, Classes::TStream& Stream) {
+  WriteInt32(Stream, FieldDefsMarker);
+  WriteInt32(Stream, ACampos.Count());
+  for (int i = 0; i < ACampos.Count(); ++i) ACampos.Get(i)->SaveToStream(Stream);
+}
+
+void ReadFieldDefs(Classes::TStream& Stream, TCampos& ACampos) {
+  const int64_t size = Stream.Size();
+  if (size - Stream.Position() < 8) BadImage("it is shorter than its header");
+  const int32_t marker = ReadInt32(Stream);
+  if (marker != FieldDefsMarker)
+    BadImage("it starts with " + SysUtils::IntToStr(marker) + " instead of " +
+             SysUtils::IntToStr(FieldDefsMarker));
+  const int32_t count = ReadInt32(Stream);
+  const int64_t room = (size - Stream.Position()) / MinCampoRecordSize;
+  if (count < 0 || count > room)
+    BadImage("it announces " + SysUtils::IntToStr(count) + " fields, its " +
+             SysUtils::IntToStr(size) + " bytes can hold at most " + SysUtils::IntToStr(room));
+
+  // Read into a list of our own so that a record cut short leaves ACampos as it was.
+  TCampos read;
+  for (int32_t i = 0; i < count; ++i) {
+    auto entry = std::make_unique<TCampo>();
+    entry->LoadFromStream(Stream);
+    read.Add(entry.release());
+  }
+  MoveEntries(read, ACampos);
+}
+
+TTypeMapping DataSetFieldType(int FieldTypeOrdinal) {
+  switch (FieldTypeOrdinal) {
+    case DB::ftString:
+    case DB::ftMemo:
+    case DB::ftFmtMemo:
+    case DB::ftFixedChar:
+    case DB::ftWideString:
+      return {fString, true};
+    case DB::ftSmallint:
+    case DB::ftInteger:
+    case DB::ftWord:
+    case DB::ftAutoInc:
+    case DB::ftLargeint:
+      return {fInteger, true};
+    case DB::ftFloat:
+    case DB::ftCurrency:
+    case DB::ftBCD:
+      return {fFloat, true};
+    case DB::ftBoolean:
+      return {fBoolean, true};
+    case DB::ftDate:
+      return {fDate, true};
+    case DB::ftTime:
+      return {fTime, true};
+    case DB::ftDateTime:
+      return {fDateTime, true};
+    case DB::ftGraphic:
+      return {fGraphic, true};
+    default:
+      return {fUnknow, false};
+  }
+}
+
+void TFilterVariant::AfterQueryColumns(Classes::TComponent&, TCampos&) const {}
+
+DB::TDataSet& TDataSetVariant::AsDataSet(Classes::TComponent& Query) { return dynamic_cast<DB::TDataSet&>(Query); }
+bool TDataSetVariant::Active(Classes::TComponent& Query) const { return AsDataSet(Query).Active(); }
+void TDataSetVariant::Open(Classes::TComponent& Query) const { AsDataSet(Query).Open(); }
+void TDataSetVariant::Close(Classes::TComponent& Query) const { AsDataSet(Query).Close(); }
+
+TColumnInfo TDataSetVariant::DescribeField(const DB::TField& Field) {
+  TColumnInfo info;
+  const TTypeMapping type = DataSetFieldType(Field.DataType());
+  info.DataType = type.DataType;
+  info.Supported = type.Supported;
+  // A memo's data size is that of its reference, not of its text: no typing limit.
+  const int kind = static_cast<int>(Field.DataType());
+  info.MaxSize = kind == 16 || kind == 18 ? 0 : Field.DataSize();
+  info.Description = Field.DisplayLabel();
+  info.TestName = Field.FullName();
+  return info;
+}
+
+// ---- Lifecycle ----------------------------------------------------------------------------
+
+TkytCustomFilter::TkytCustomFilter(Classes::TComponent* AOwner, const TFilterVariant& Variant)
+    : Classes::TComponent(AOwner),
+      FVariant(Variant),
+      FConstSQLWhere(std::make_unique<Classes::TStringList>()),
+      FFixedOrder(std::make_unique<Classes::TStringList>()),
+      FSpecialOperators(Variant.InitialSpecialOperators()),
+      FLastOrder(std::make_unique<Classes::TStringList>()) {
+  Filter.clear();
+  FStringQuotes = '\'';
+  FAllowOrdering = true;
+  FCaption = "Filter selection";
+  FFilterDir.clear();
+  FSortFields = FCaseSensitive = FAllowAllFields = false;
+  // The initial patterns are known to be valid: no CheckDate.
+  FSQLDateFormat = "mm/dd/yyyy";
+  FEditDateFormat = Text(60031);
+}
+
+TkytCustomFilter::~TkytCustomFilter() {
+  Filter.clear();
+  delete Campos;
+  Campos = nullptr;
+}
+
+// ---- Properties -----------------------------------------------------------------------------
+
+void TkytCustomFilter::SetFixedOrder(const Classes::TStrings* Value) {
+  if (Value) FFixedOrder->Assign(const_cast<Classes::TStrings*>(Value));
+}
+
+void TkytCustomFilter::SetConstSQLWhere(const Classes::TStrings* Value) {
+  if (Value) FConstSQLWhere->Assign(const_cast<Classes::TStrings*>(Value));
+}
+
+void TkytCustomFilter::SetSQLDateFormat(const std::string& Value) {
+  CheckDate(Value);
+  FSQLDateFormat = Value;
+}
+
+void TkytCustomFilter::SetEditDateFormat(const std::string& Value) {
+  CheckDate(Value);
+  FEditDateFormat = Value;
+}
+
+namespace {
+
+// The separator the text of a date in Pattern has between its parts: the locale's for a
+// pattern that writes "/", else the first literal character ("-" in "yyyy-mm-dd"), so
+// that such a text parses back by its own separator rather than the locale's.
+char PatternSeparator(const std::string& Pattern, char LocaleSeparator) {
+  if (Pattern.find('/') != std::string::npos) return LocaleSeparator;
+  for (char c : Pattern)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '"' && c != '\'' && c != ' ') return c;
+  return LocaleSeparator;
+}
+
+}  // namespace
+
+void TkytCustomFilter::CheckDate(const std::string& Pattern) {
+  SysUtils::TFormatSettings& settings = SysUtils::FormatSettings();
+  const std::string savedPattern = settings.ShortDateFormat;
+  const char savedSeparator = settings.DateSeparator;
+  bool valid = true;
+  try {
+    settings.ShortDateFormat = Pattern;
+    settings.DateSeparator = PatternSeparator(Pattern, savedSeparator);
+    SysUtils::StrToDate(SysUtils::FormatDateTime(Pattern, SysUtils::Date()));
+  } catch (const SysUtils::Exception&) {
+    valid = false;
+  }
+  settings.ShortDateFormat = savedPattern;
+  settings.DateSeparator = savedSeparator;
+  if (!valid) {
+    Erro(60028, mtError);
+    SysUtils::Abort();
+  }
+}
+
+void TkytCustomFilter::SetDataSetComponent(Classes::TComponent* Value) {
+  if (Value == FDataSet) return;
+  if (FDataSet) FDataSet->RemoveFreeNotification(this);
+  FDataSet = Value;
+  if (FDataSet) FDataSet->FreeNotification(this);
+}
+
+void TkytCustomFilter::Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) {
+  Classes::TComponent::Notification(AComponent, Operation);
+  // Only the linked query's removal unlinks: another query going away leaves the link.
+  if (Operation == Classes::TOperation::opRemove && AComponent != nullptr && AComponent == FDataSet)
+    FDataSet = nullptr;
+}
+
+void TkytCustomFilter::CallFieldDefs() {
+  Dialogs::ShowMessage("The field definitions editor is not available yet.");
+}
+
+// ---- Field-definitions image -------------------------------------------------------------------
+
+void TkytCustomFilter::LoadFromStream(Classes::TStream& Stream) {
+  FFieldDefsData.clear();
+  const int64_t size = Stream.Size();
+  if (size > std::numeric_limits<int32_t>::max())
+    throw Classes::EReadError("Invalid field definitions image: it is larger than 2 GB");
+  std::vector<uint8_t> data(static_cast<size_t>(size), 0);
+  Stream.SetPosition(0);
+  if (size > 0) Stream.ReadBuffer(data.data(), size);
+  FFieldDefsData = std::move(data);
+}
+
+void TkytCustomFilter::SaveToStream(Classes::TStream& Stream) const {
+  if (Empty()) return;
+  Stream.SetPosition(0);
+  Stream.WriteBuffer(FFieldDefsData.data(), static_cast<int64_t>(FFieldDefsData.size()));
+}
+
+bool TkytCustomFilter::Equal(const TkytCustomFilter& Other) const {
+  if (Empty() || Other.Empty()) return Empty() && Other.Empty();
+  if (typeid(*this) != typeid(Other)) return false;
+  Classes::TMemoryStream mine, theirs;
+  SaveToStream(mine);
+  Other.SaveToStream(theirs);
+  return mine.Size() == theirs.Size() &&
+         std::memcmp(mine.Memory(), theirs.Memory(), static_cast<size_t>(mine.Size())) == 0;
+}
+
+bool TkytCustomFilter::HasData(const Classes::TPersistent* Ancestor) const {
+  if (!Ancestor) return !Empty();
+  if (!FVariant.IsFilter(Ancestor)) return true;
+  return !Equal(dynamic_cast<const TkytCustomFilter&>(*Ancestor));
+}
+
+void TkytCustomFilter::DefineProperties(Classes::TFiler& Filer) {
+  Classes::TComponent::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      "Data", [this](Classes::TStream& Stream) { ReadData(Stream); },
+      [this](Classes::TStream& Stream) { WriteData(Stream); }, HasData(Filer.Ancestor()));
+}
+
+// ---- Statement of a query --------------------------------------------------------------------
+
+void TkytCustomFilter::RequireDataSet() const {
+  if (FDataSet) return;
+  Erro(60063, mtError);
+  SysUtils::Abort();
+}
+
+Classes::TComponent& TkytCustomFilter::Query() const {
+  RequireDataSet();
+  return *FDataSet;
+}
+
+void TkytCustomFilter::GetActualSQL(Classes::TComponent* Query, std::string& Text) const {
+  Text.clear();
+  if (!FVariant.IsQuery(Query)) {
+    Erro(60035, mtError);
+    SysUtils::Abort();
+  }
+  Text = FVariant.GetSQL(*Query);
+}
+
+void TkytCustomFilter::SetActualSQL(Classes::TComponent* Query, const std::string& Text) const {
+  if (!FVariant.IsQuery(Query)) {
+    Erro(60035, mtError);
+    SysUtils::Abort();
+  }
+  FVariant.SetSQL(*Query, Text);
+}
+
+// ---- Execute and ClearFilter --------------------------------------------------------------------
+
+bool TkytCustomFilter::Execute() {
+  using kytSQLFilterForm::TformFilter;
+  RequireDataSet();
+  InitCamposData(Campos, false);
+  std::string previous;
+  GetActualSQL(FDataSet, previous);
+  kytSQLFilterForm::OperatorsOk = FSpecialOperators;
+
+  // Owned by this component for the call, and freed on every way out of it.
+  auto form = std::make_unique<TformFilter>(this);
+  form->eCampo1->SetSorted(FSortFields);
+  form->LineCount = 1;
+  form->SetCaption(FCaption);
+  form->SaveFilter->SetInitialDir(FFilterDir);
+  form->OpenFilter->SetInitialDir(FFilterDir);
+  form->SQLDateFormat = FSQLDateFormat;
+  form->EditDateFormat = FEditDateFormat;
+  if (OnInitFilterData) OnInitFilterData.Code(Filter);
+  form->InitFilter();
+
+  Classes::TStrings& ordered = *form->Ordered->Items();
+  if (FAllowOrdering) {
+    form->InitOrdemData();
+    ordered.Assign(FLastOrder->Count() > 0 ? FLastOrder.get() : FFixedOrder.get());
+    kytSQLFilterForm::NoFixedOrd = FFixedOrder->Count();
+    form->TabSheet2->SetEnabled(true);
+  } else {
+    ordered.Clear();
+    ordered.Add(Text(60062));
+    form->TabSheet2->SetEnabled(false);
+  }
+  form->ckCase->SetChecked(FCaseSensitive);
+  form->WhereText = FConstSQLWhere->Text();
+  form->StringQuote = FStringQuotes;
+
+  if (form->ShowModal() != Dialogs::mrOk) return false;
+
+  try {
+    FCaseSensitive = form->ckCase->Checked();
+    std::string sql;
+    GetActualSQL(&Query(), sql);
+    FVariant.SetSQLWhere(sql, form->WhereText);
+    if (FAllowOrdering) {
+      const std::string joined = JoinOrder(ordered);
+      if (FLastOrder->Text() != ordered.Text()) FLastOrder->Assign(&ordered);
+      if (!joined.empty()) FVariant.SetSQLOrder(sql, "ORDER BY " + joined);
+    }
+    if (OnApplySQL) OnApplySQL.Code(sql);
+    Classes::TComponent& query = Query();
+    FVariant.Close(query);
+    SetActualSQL(&query, sql);
+    FVariant.Open(query);
+    // Accepted without any criterion: the query no longer uses the old lines, so the
+    // next Execute must not offer them.
+    if (!form->ModifyFilter(Filter) && !form->IsFilterDefined()) Filter.clear();
+    return true;
+  } catch (const std::exception&) {
+    Erro(60034, mtError);
+    if (!FDataSet) throw;  // a handler unlinked the query: there is nothing to restore
+    if (FVariant.Active(*FDataSet)) FVariant.Close(*FDataSet);
+    SetActualSQL(FDataSet, previous);
+    FVariant.Open(*FDataSet);
+    return false;
+  }
+}
+
+void TkytCustomFilter::ClearFilter() {
+  Classes::TComponent& query = Query();
+  std::string previous;
+  GetActualSQL(&query, previous);
+  std::string sql = previous;
+  const std::string constant = FConstSQLWhere->Text();
+  FVariant.SetSQLWhere(sql, constant.empty() ? std::string() : " WHERE " + constant);
+  FVariant.Close(query);
+  try {
+    SetActualSQL(&query, sql);
+    FVariant.Open(query);
+  } catch (const std::exception&) {
+    Erro(60032, mtError);
+    SetActualSQL(&query, previous);
+  }
+}
+
+// ---- Catalogue -----------------------------------------------------------------------------------
+
+void TkytCustomFilter::ReadImage(TCampos*& ACampos) const {
+  Classes::TMemoryStream stream;
+  SaveToStream(stream);
+  stream.SetPosition(0);
+  auto read = std::make_unique<TCampos>();
+  ReadFieldDefs(stream, *read);
+  // Only a readable image creates the catalogue.
+  if (!ACampos) ACampos = read.release();
+  else MoveEntries(*read, *ACampos);
+}
+
+void TkytCustomFilter::FillCampos() { ReadImage(Campos); }
+
+void TkytCustomFilter::InitCamposData(TCampos*& campos, bool ForceQuery) {
+  const bool filled = campos && campos->Count() > 0;
+  if (filled) return;
+  if (!Empty() && !ForceQuery) {
+    // The image fills the catalogue asked for, which is Campos for every caller that
+    // does not force the query.
+    ReadImage(campos);
+    return;
+  }
+  RequireDataSet();
+  if (!campos) campos = new TCampos;
+  BuildFromQuery(*campos);
+}
+
+void TkytCustomFilter::AddEntry(TCampos& ACampos, const TColumnInfo& Column, TFKind Kind) const {
+  auto entry = std::make_unique<TCampo>();
+  entry->FieldName = Column.FieldName;
+  entry->ComboOrder = ACampos.Count();
+  entry->TableName = Column.TableName;
+  entry->DataType = Column.DataType;
+  entry->MaxSize = Column.MaxSize;
+  entry->FieldKind = Kind;
+  entry->Description = Column.Description;
+  entry->Supported = Column.Supported;
+  entry->Visible = Kind == fkSelected ? Column.Supported : FAllowAllFields && Column.Supported;
+  ACampos.Add(entry.release());
+}
+
+void TkytCustomFilter::BuildFromQuery(TCampos& ACampos) {
+  Classes::TComponent& query = Query();
+  if (!FVariant.Active(query)) {
+    try {
+      FVariant.Open(query);
+    } catch (const std::exception&) {
+      Dialogs::ShowMessage(Text(60027));
+      SysUtils::Abort();
+    }
+  }
+
+  std::vector<TColumnInfo> columns;
+  FVariant.DescribeQuery(query, columns);
+  for (const TColumnInfo& column : columns) AddEntry(ACampos, column, fkSelected);
+  FVariant.AfterQueryColumns(query, ACampos);
+
+  Classes::TStringList tables;
+  GetUsedTables(FVariant.GetSQL(query), tables);
+  // One scratch query serves every table; made when the first table needs it.
+  std::unique_ptr<TTableDescriber> describer;
+  for (int t = 0; t < tables.Count(); ++t) {
+    // A statement without a FROM list gives one blank name: there is no table to read.
+    const std::string table = SysUtils::Trim(tables.Get(t));
+    if (table.empty()) continue;
+    if (!describer) describer = FVariant.NewTableDescriber(query);
+    describer->Describe(table, columns);
+    for (const TColumnInfo& column : columns)
+      if (MyFindField(column.TableName, column.TestName, ACampos) < 0) AddEntry(ACampos, column, fkNotInSelected);
+  }
+}
+
+void TkytCustomFilter::RefreshData(TRefreshTypeS RefreshType) {
+  if (RefreshType.Contains(rtEverything)) {
+    delete Campos;
+    Campos = new TCampos;
+    InitCamposData(Campos, true);
+    return;
+  }
+  TCampos* built = nullptr;
+  std::unique_ptr<TCampos> fresh;
+  try {
+    InitCamposData(built, true);
+  } catch (...) {
+    delete built;
+    throw;
+  }
+  fresh.reset(built);
+  if (!Campos) Campos = new TCampos;
+
+  for (int i = 0; i < fresh->Count(); ++i) {
+    const TCampo& entry = *fresh->Get(i);
+    const int found = MyFindField(entry.TableName, entry.FieldName, *Campos);
+    TCampo* counterpart = found >= 0 ? Campos->Get(found) : nullptr;
+    if (RefreshType.Contains(rtDescriptions) && counterpart && counterpart->Description != entry.Description)
+      counterpart->Description = entry.Description;
+    if (RefreshType.Contains(rtAddNew)) {
+      if (!counterpart) {
+        auto added = std::make_unique<TCampo>();
+        added->Assign(&entry);
+        Campos->Add(added.release());
+      } else if (counterpart->FieldKind == fkNotInSelected && entry.FieldKind == fkSelected) {
+        counterpart->Assign(&entry);
+      }
+    }
+  }
+  if (RefreshType.Contains(rtRemoveOld)) {
+    for (int i = Campos->Count() - 1; i >= 0; --i) {
+      TCampo* entry = Campos->Get(i);
+      if (MyFindField(entry->TableName, entry->FieldName, *fresh) < 0) {
+        Campos->Delete(i);
+        delete entry;
+      }
+    }
+  }
+}
+
+// ---- Published properties ---------------------------------------------------------------------------
+
+std::vector<TypInfo::TPropInfo> FilterProperties(const TFilterVariant& Variant, TypInfo::TPropInfo DataSetProp,
+                                                 TypInfo::TPropInfo FilterFieldDefsProp) {
+  using namespace TypInfo;
+  using F = TkytCustomFilter;
+  const auto never = [](const Classes::TPersistent&) { return false; };
+
+  std::vector<TPropInfo> props;
+  props.push_back(BoolProp<F>("AllowAllFields", &F::AllowAllFields, &F::SetAllowAllFields));
+  props.back().Stored = never;
+  props.push_back(StringProp<F>("Caption", &F::Caption, &F::SetCaption));
+  props.push_back(BoolProp<F>("CaseSensitive", &F::CaseSensitive, &F::SetCaseSensitive));
+  props.back().Stored = never;
+  props.push_back(BoolProp<F>("AllowOrdering", &F::AllowOrdering, &F::SetAllowOrdering));
+  props.push_back(StringsProp<F>("FixedOrder", &F::FixedOrder));
+  props.push_back(StringProp<F>("SQLDateFormat", &F::SQLDateFormat, &F::SetSQLDateFormat));
+  props.push_back(StringProp<F>("EditDateFormat", &F::EditDateFormat, &F::SetEditDateFormat));
+  props.push_back(BoolProp<F>("SortFields", &F::SortFields, &F::SetSortFields));
+  props.back().Stored = never;
+  props.push_back(std::move(DataSetProp));
+  props.push_back(StringsProp<F>("ConstSQLWhere", &F::ConstSQLWhere));
+  props.push_back(CharProp<F>("StringQuotes", &F::StringQuotes, &F::SetStringQuotes, '\''));
+  props.push_back(std::move(FilterFieldDefsProp));
+  props.push_back(StringProp<F>("FilterDir", &F::FilterDir, &F::SetFilterDir));
+  props.push_back(SetProp<F>(
+      "SpecialOperators", {"opStartingWith", "opContains"},
+      [](const F& Filter) { return Filter.SpecialOperators().Bits(); },
+      [](F& Filter, uint8_t Bits) { Filter.SetSpecialOperators(TSpecialOperators::FromByte(Bits)); },
+      Variant.InitialSpecialOperators().Bits()));
+  if (!Variant.SpecialOperatorsHaveDefault()) props.back().Default.reset();
+  props.push_back(MethodProp<F>("OnApplySQL", &F::OnApplySQL));
+  props.push_back(MethodProp<F>("OnInitFilterData", &F::OnInitFilterData));
+  return props;
+}
+
+}  // namespace kytFilterBase

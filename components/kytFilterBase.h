@@ -1,0 +1,302 @@
+// The part of the three filter components (TkytIBOFilter, TkytIBDFilter, TkytBDEFilter)
+// that does not depend on the kind of query: published properties and their form-file
+// persistence, the field-definitions image, Execute and ClearFilter, building and
+// refreshing the field catalogue.
+//
+// What differs between the three is gathered in a TFilterVariant that each unit defines
+// once and hands to the constructor: how to test for, read, write, open and close its
+// kind of query, how its clauses are replaced, and how the columns of a query and of a
+// table are described.
+//
+// The catalogue Campos and the criteria lines Filter are process-wide (unit
+// kytSQLFilterStruc) and shared by every filter component: creating or destroying any
+// component empties Filter, destroying one frees Campos. User-interface thread only;
+// one Execute at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dataaccess/db/DB.h"
+#include "filtermodel/kytSQLFilterStruc.h"
+#include "host/rtl/Classes.h"
+#include "host/rtl/ClassesFiler.h"
+#include "host/rtl/TypInfo.h"
+
+namespace kytFilterBase {
+
+// Events. No sender is passed. The handler may change the text or the lines it is given.
+using TkytOnApplySQLEvent = Classes::TMethod<void(std::string& NewSQL)>;
+using TkytOnInitFilterEvent = Classes::TMethod<void(kytSQLFilterStruc::FilterArray& FilterData)>;
+
+// The marker that starts every field-definitions image.
+inline constexpr int32_t FieldDefsMarker = 9999;
+// The smallest stream record of one TCampo: three empty texts (a 4-byte length each),
+// ComboOrder and MaxSize (4 bytes each) and four one-byte fields.
+inline constexpr int64_t MinCampoRecordSize = 3 * 4 + 4 + 4 + 4;
+
+// Writes the field-definitions image of ACampos at the stream's position: the marker,
+// the number of entries (32-bit little-endian) and one TCampo record per entry in list
+// order. Raises what the stream raises.
+void WriteFieldDefs(const kytSQLFilterStruc::TCampos& ACampos, Classes::TStream& Stream);
+
+// Reads a field-definitions image from the stream's position and appends its entries
+// to ACampos, all or nothing. A marker other than 9999, a negative count or one that the
+// rest of the stream cannot hold raises Classes::EReadError "Invalid field definitions
+// image: ..." before anything is allocated; a record cut short raises EReadError too.
+// On every failure ACampos is unchanged.
+void ReadFieldDefs(Classes::TStream& Stream, kytSQLFilterStruc::TCampos& ACampos);
+
+// The catalogue type of a dataset field type (DB::TFieldType ordinal), as the dataset
+// variants map it; Supported false for the types the dialog cannot filter on.
+struct TTypeMapping {
+  kytSQLFilterStruc::TFType DataType;
+  bool Supported;
+};
+TTypeMapping DataSetFieldType(int FieldTypeOrdinal);
+
+// One column as a variant describes it, before it becomes a catalogue entry.
+struct TColumnInfo {
+  std::string FieldName;    // the name the entry gets
+  std::string TestName;     // the name looked up among existing entries (second pass)
+  std::string TableName;    // with its trailing "."; may be "." or empty
+  kytSQLFilterStruc::TFType DataType = kytSQLFilterStruc::fUnknow;
+  bool Supported = false;
+  int32_t MaxSize = 0;
+  std::string Description;  // never empty when the column has a name
+};
+
+// A scratch query that describes the columns of one table after another. Made by a
+// variant for one catalogue build; it reads no rows beyond what opening needs.
+class TTableDescriber {
+ public:
+  virtual ~TTableDescriber() = default;
+  // Describes the columns of "select * from " + Table, in column order, replacing
+  // Columns. The scratch query is prepared or opened and released again, also when this
+  // raises. Raises the engine's error.
+  virtual void Describe(const std::string& Table, std::vector<TColumnInfo>& Columns) = 0;
+};
+
+// What one filter class does its own way. Every Query argument has passed IsQuery.
+class TFilterVariant {
+ public:
+  virtual ~TFilterVariant() = default;
+  // The class test of the query kind (this class or a descendant); false for null.
+  virtual bool IsQuery(const Classes::TComponent* Query) const = 0;
+  // The class test of the filter class itself (this class or a descendant).
+  virtual bool IsFilter(const Classes::TPersistent* Filter) const = 0;
+  // The initial value of SpecialOperators, and whether it is also the form-file default.
+  virtual kytSQLFilterStruc::TSpecialOperators InitialSpecialOperators() const = 0;
+  virtual bool SpecialOperatorsHaveDefault() const = 0;
+
+  virtual std::string GetSQL(Classes::TComponent& Query) const = 0;
+  virtual void SetSQL(Classes::TComponent& Query, const std::string& SQL) const = 0;
+  virtual bool Active(Classes::TComponent& Query) const = 0;
+  virtual void Open(Classes::TComponent& Query) const = 0;
+  virtual void Close(Classes::TComponent& Query) const = 0;
+  virtual void SetSQLWhere(std::string& SQL, const std::string& Clause) const = 0;
+  virtual void SetSQLOrder(std::string& SQL, const std::string& Clause) const = 0;
+
+  // Describes the output columns of the open query, in result order.
+  virtual void DescribeQuery(Classes::TComponent& Query, std::vector<TColumnInfo>& Columns) const = 0;
+  // Runs after the entries of the query's columns were added; the engine-query variant
+  // asks the engine for their base tables here. The default does nothing.
+  virtual void AfterQueryColumns(Classes::TComponent& Query, kytSQLFilterStruc::TCampos& ACampos) const;
+  // A scratch query of this kind on the database of Query. The caller owns it.
+  virtual std::unique_ptr<TTableDescriber> NewTableDescriber(Classes::TComponent& Query) const = 0;
+};
+
+// What the two variants over datasets (DB::TDataSet) share: opening, closing and the
+// state are the dataset's, and a field is described by its type, data size and label.
+class TDataSetVariant : public TFilterVariant {
+ public:
+  bool Active(Classes::TComponent& Query) const override;
+  void Open(Classes::TComponent& Query) const override;
+  void Close(Classes::TComponent& Query) const override;
+
+  // Type (DataSetFieldType), MaxSize (the data size), Description (the display label)
+  // and TestName (the full name) of Field; the names are the caller's to set.
+  static TColumnInfo DescribeField(const DB::TField& Field);
+
+ private:
+  static DB::TDataSet& AsDataSet(Classes::TComponent& Query);
+};
+
+// The filter component, whatever its query. Each unit derives its class from
+// TkytFilter<its query> and names it; applications use those classes.
+//
+// Ownership: the component owns its string lists, its field-definitions image and,
+// during Execute only, the filter dialog. The linked query (DataSet) is not owned; the
+// link is cleared when that query is destroyed, whatever its owner.
+class TkytCustomFilter : public Classes::TComponent {
+ public:
+  // Empties the shared Filter.
+  ~TkytCustomFilter() override;
+
+  // ---- Published properties (form-file order: see FilterProperties) ----
+  bool AllowAllFields() const { return FAllowAllFields; }
+  void SetAllowAllFields(bool Value) { FAllowAllFields = Value; }
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value) { FCaption = Value; }
+  bool CaseSensitive() const { return FCaseSensitive; }
+  void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+  bool AllowOrdering() const { return FAllowOrdering; }
+  void SetAllowOrdering(bool Value) { FAllowOrdering = Value; }
+  // The ordering entries the dialog starts with; their number is fixed in the dialog.
+  // The component keeps its own list: the setter copies the lines of Value (null changes
+  // nothing).
+  Classes::TStringList* FixedOrder() const { return FFixedOrder.get(); }
+  void SetFixedOrder(const Classes::TStrings* Value);
+  const std::string& SQLDateFormat() const { return FSQLDateFormat; }
+  // Both date setters run CheckDate first: an invalid pattern is reported and ends with
+  // the silent abort, the old value stays.
+  void SetSQLDateFormat(const std::string& Value);
+  const std::string& EditDateFormat() const { return FEditDateFormat; }
+  void SetEditDateFormat(const std::string& Value);
+  bool SortFields() const { return FSortFields; }
+  void SetSortFields(bool Value) { FSortFields = Value; }
+  // A condition every filter keeps; copied like FixedOrder.
+  Classes::TStringList* ConstSQLWhere() const { return FConstSQLWhere.get(); }
+  void SetConstSQLWhere(const Classes::TStrings* Value);
+  char StringQuotes() const { return FStringQuotes; }
+  void SetStringQuotes(char Value) { FStringQuotes = Value; }
+  const std::string& FilterDir() const { return FFilterDir; }
+  void SetFilterDir(const std::string& Value) { FFilterDir = Value; }
+  kytSQLFilterStruc::TSpecialOperators SpecialOperators() const { return FSpecialOperators; }
+  void SetSpecialOperators(kytSQLFilterStruc::TSpecialOperators Value) { FSpecialOperators = Value; }
+
+  TkytOnApplySQLEvent OnApplySQL;
+  TkytOnInitFilterEvent OnInitFilterData;
+
+  // The ordering accepted at the last successful Execute; empty before.
+  const Classes::TStringList* LastOrder() const { return FLastOrder.get(); }
+
+  // The linked query, untyped (the derived class offers it typed as DataSet()).
+  Classes::TComponent* DataSetComponent() const { return FDataSet; }
+
+  // ---- Commands ----
+  // Shows the filter dialog over the linked query. True when the user accepted and the
+  // query reopened with the new statement; false when the user cancelled, or when the
+  // new statement failed: then "Error opening the Dataset with the NEW SQL" was shown
+  // and the previous statement is open again. Without a DataSet: message "You must set
+  // the Dataset !" and the silent abort (SysUtils::EAbort); nothing is touched.
+  bool Execute();
+  // Puts the constant condition (or no condition) in place of the query's WHERE clause
+  // and reopens it. A failure shows "Error trying to set SQL to :", restores the
+  // previous statement and leaves the query closed. Without a DataSet: as Execute.
+  void ClearFilter();
+  // Opens the field-definitions editor; until it exists, says so in a message box.
+  void CallFieldDefs();
+
+  // ---- Catalogue ----
+  // Makes sure campos is a catalogue (creates it when null; the caller owns it) and
+  // fills it when it is empty: from the field-definitions image when there is one and
+  // ForceQuery is false, otherwise from the query (its columns, then the further
+  // columns of every table its statement uses). A catalogue that has entries is left
+  // as it is.
+  // Failures: no DataSet: message "You must set the Dataset !" and the silent abort,
+  // campos untouched; the query cannot be opened: message "Error trying to open the
+  // dataset" and the silent abort; an engine error while describing a table propagates
+  // (the entries added before it stay); a bad image: as FillCampos, campos untouched.
+  // The query is left open.
+  void InitCamposData(kytSQLFilterStruc::TCampos*& campos, bool ForceQuery);
+  // Appends the entries of the field-definitions image to the shared Campos (created
+  // when null). An image that cannot be read raises Classes::EReadError with a message
+  // that says why; Campos is then unchanged.
+  void FillCampos();
+  // Brings the shared Campos up to date with the query (kinds: see TRefreshType).
+  // Errors of InitCamposData propagate; without rtEverything Campos is then unchanged.
+  void RefreshData(kytSQLFilterStruc::TRefreshTypeS RefreshType);
+
+  // ---- Statement of a query ----
+  // Text := the whole SQL text of Query. A Query that is not of this component's kind
+  // (null included): message "Dataset type not recognized !" and the silent abort.
+  void GetActualSQL(Classes::TComponent* Query, std::string& Text) const;
+  // Replaces the whole SQL text of Query; failures as GetActualSQL.
+  void SetActualSQL(Classes::TComponent* Query, const std::string& Text) const;
+
+  // ---- Field-definitions image ----
+  // The image: empty, or what the property editor stored (marker, count, records).
+  const std::vector<uint8_t>& FieldDefsData() const { return FFieldDefsData; }
+  // The image becomes the whole content of Stream, read from its start.
+  void LoadFromStream(Classes::TStream& Stream);
+  // Writes the image at the start of Stream; nothing when it is empty.
+  void SaveToStream(Classes::TStream& Stream) const;
+  bool Empty() const { return FFieldDefsData.empty(); }
+  // True when both images are empty; false when only one is, or when Other is of
+  // another class; otherwise whether the images have the same bytes.
+  bool Equal(const TkytCustomFilter& Other) const;
+
+  // Defines the binary property "Data" holding the image. It is written when there is
+  // no ancestor and the image is not empty, when the ancestor is not a filter of this
+  // class, or when its image differs.
+  void DefineProperties(Classes::TFiler& Filer) override;
+
+  // Returns when Pattern formats today's date into a text that parses back as a date
+  // in that pattern; otherwise shows "Indalid Date Format" and ends with the silent
+  // abort. A pattern without "/" is parsed back by its own separator, so "yyyy-mm-dd"
+  // and "dd.mm.yyyy" pass whatever the locale's date separator. The process-wide short
+  // date pattern and date separator are the same afterwards in either case.
+  static void CheckDate(const std::string& Pattern);
+
+ protected:
+  // Variant must outlive the component (each unit holds one for the process). Empties
+  // the shared Filter and sets the initial property values.
+  TkytCustomFilter(Classes::TComponent* AOwner, const TFilterVariant& Variant);
+
+  // Links Value (not owned), asking to hear of its destruction.
+  void SetDataSetComponent(Classes::TComponent* Value);
+  void Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) override;
+
+  std::string FFilterFieldDefs;  // never set by the system; see the units' FilterFieldDefs
+
+ private:
+  void RequireDataSet() const;
+  void ReadImage(kytSQLFilterStruc::TCampos*& ACampos) const;
+  void BuildFromQuery(kytSQLFilterStruc::TCampos& ACampos);
+  void AddEntry(kytSQLFilterStruc::TCampos& ACampos, const TColumnInfo& Column,
+                kytSQLFilterStruc::TFKind Kind) const;
+  Classes::TComponent& Query() const;
+  void ReadData(Classes::TStream& Stream) { LoadFromStream(Stream); }
+  void WriteData(Classes::TStream& Stream) const { SaveToStream(Stream); }
+  bool HasData(const Classes::TPersistent* Ancestor) const;
+
+  const TFilterVariant& FVariant;
+  std::string FCaption;
+  std::string FEditDateFormat;
+  std::string FSQLDateFormat;
+  Classes::TComponent* FDataSet = nullptr;
+  std::unique_ptr<Classes::TStringList> FConstSQLWhere;
+  bool FSortFields = false;
+  bool FCaseSensitive = false;
+  char FStringQuotes = '\'';
+  bool FAllowOrdering = true;
+  std::unique_ptr<Classes::TStringList> FFixedOrder;
+  std::string FFilterDir;
+  bool FAllowAllFields = false;
+  std::vector<uint8_t> FFieldDefsData;
+  kytSQLFilterStruc::TSpecialOperators FSpecialOperators;
+  std::unique_ptr<Classes::TStringList> FLastOrder;
+};
+
+// The filter component over queries of class Q.
+template <class Q>
+class TkytFilter : public TkytCustomFilter {
+ public:
+  using TQueryClass = Q;
+  Q* DataSet() const { return static_cast<Q*>(DataSetComponent()); }
+  void SetDataSet(Q* Value) { SetDataSetComponent(Value); }
+
+ protected:
+  using TkytCustomFilter::TkytCustomFilter;
+};
+
+// The published properties of a filter class, in form-file order, for its TClassInfo.
+// DataSetProp is the class's own DataSet property (typed by its query class);
+// FilterFieldDefsProp its own FilterFieldDefs property.
+std::vector<TypInfo::TPropInfo> FilterProperties(const TFilterVariant& Variant, TypInfo::TPropInfo DataSetProp,
+                                                 TypInfo::TPropInfo FilterFieldDefsProp);
+
+}  // namespace kytFilterBase
