@@ -4,6 +4,8 @@
 // SQL text are exactly those a user of the dialog gets.
 #include "apps/kytfilter/ApplyCommand.h"
 
+#include "apps/kytfilter/CsvRows.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QtGlobal>
@@ -155,25 +157,6 @@ class TConsoleHost : public Dialogs::TScriptedUIHost {
 
 // ---- The component and its query, per variant ---------------------------------------------
 
-std::vector<std::string> Header(const IB_Components::TIB_Query& Q) {
-  std::vector<std::string> names;
-  for (int i = 0; i < Q.FieldCount(); ++i) names.push_back(DB::CsvQuote(DB::AnsiToUtf8(Q.Columns(i)->FieldName())));
-  return names;
-}
-std::vector<std::string> Header(const DB::TDataSet& Q) {
-  std::vector<std::string> names;
-  for (int i = 0; i < Q.FieldCount(); ++i) names.push_back(DB::CsvQuote(DB::AnsiToUtf8(Q.Fields(i)->FullName())));
-  return names;
-}
-void Record(const IB_Components::TIB_Query& Q, std::vector<std::string>& Fields) {
-  Fields.clear();
-  for (int i = 0; i < Q.FieldCount(); ++i) Fields.push_back(DB::CsvField(Q.Columns(i)->Value()));
-}
-void Record(const DB::TDataSet& Q, std::vector<std::string>& Fields) {
-  Fields.clear();
-  for (int i = 0; i < Q.FieldCount(); ++i) Fields.push_back(DB::CsvField(Q.Fields(i)->Value()));
-}
-
 class TApplyRun {
  public:
   virtual ~TApplyRun() = default;
@@ -200,17 +183,7 @@ class TApplyRunOf final : public TApplyRun {
   std::string SQLText() const override { return FQuery.SQL()->Text(); }
   void Rows(const std::function<void(const std::string&)>& Write) override {
     FQuery.First();
-    std::string out = DB::CsvRecord(Header(FQuery));
-    std::vector<std::string> fields;
-    for (; !FQuery.Eof(); FQuery.Next()) {
-      Record(FQuery, fields);
-      out += DB::CsvRecord(fields);
-      if (out.size() > (1 << 16)) {
-        Write(out);
-        out.clear();
-      }
-    }
-    Write(out);
+    WriteCsvRows(FQuery, Write);
   }
 
  private:
@@ -223,27 +196,6 @@ std::unique_ptr<TApplyRun> MakeRun(const TOptions& O) {
   if (O.variant == "ibo") return std::make_unique<TApplyRunOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query>>(O);
   if (O.variant == "ibd") return std::make_unique<TApplyRunOf<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery>>(O);
   return std::make_unique<TApplyRunOf<kytBDEFilter::TkytBDEFilter, DBTables::TQuery>>(O);
-}
-
-// Writes beside OUT and renames when complete, so a failure keeps what OUT held.
-void RowsToFile(TApplyRun& Run, const std::string& Out) {
-  const std::string part = Out + ".part";
-  std::ofstream file(part, std::ios::binary | std::ios::trunc);
-  if (!file) throw Failure("kytfilter: cannot write " + Out);
-  try {
-    Run.Rows([&](const std::string& Bytes) {
-      file.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-      if (!file) throw Failure("kytfilter: cannot write " + Out);
-    });
-    file.close();
-    if (!file) throw Failure("kytfilter: cannot write " + Out);
-    std::filesystem::rename(part, Out);
-  } catch (...) {
-    file.close();
-    std::error_code ec;
-    std::filesystem::remove(part, ec);
-    throw;
-  }
 }
 
 std::string LastLine(const Classes::TStrings& Lines) {
@@ -311,7 +263,7 @@ int Apply(const TOptions& O) {
   std::string sql = DB::AnsiToUtf8(run->SQLText());
   if (!sql.empty() && sql.back() != '\n') sql += "\r\n";
   if (O.hasCsv) {
-    RowsToFile(*run, O.csv);
+    WriteFileWhole(O.csv, [&](const TWriteProc& Write) { run->Rows(Write); });
     WriteOutput(sql);
   } else {
     WriteOutput(sql + "\r\n");

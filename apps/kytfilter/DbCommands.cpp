@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "apps/kytfilter/Cli.h"
+#include "apps/kytfilter/CsvRows.h"
 #include "dataaccess/bde/BDE.h"
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/db/DBText.h"
@@ -125,63 +126,17 @@ std::string Columns(const TOptions& o) {
   return out;
 }
 
-// Streams the CSV text to Write in blocks.
-template <typename TWrite>
-void Rows(const TOptions& o, TWrite&& Write) {
-  std::string out;
-  std::vector<std::string> fields;
-  auto flush = [&](bool Always) {
-    if (Always || out.size() > (1 << 16)) {
-      Write(out);
-      out.clear();
-    }
-  };
+// The rows of the statement as CSV, through Write.
+void Rows(const TOptions& o, const TWriteProc& Write) {
   if (o.variant == "ibo") {
     IB_Components::TIB_Query q(nullptr);
     q.SetDatabaseName(o.database);
     q.SQL()->SetText(o.sql);
     q.Open();
-    fields.clear();
-    for (int i = 0; i < q.FieldCount(); ++i) fields.push_back(DB::CsvQuote(DB::AnsiToUtf8(q.Columns(i)->FieldName())));
-    out += DB::CsvRecord(fields);
-    for (; !q.Eof(); q.Next()) {
-      fields.clear();
-      for (int i = 0; i < q.FieldCount(); ++i) fields.push_back(DB::CsvField(q.Columns(i)->Value()));
-      out += DB::CsvRecord(fields);
-      flush(false);
-    }
+    WriteCsvRows(q, Write);
   } else {
     std::unique_ptr<DB::TQueryDataSet> q = OpenDataSet(o);
-    for (int i = 0; i < q->FieldCount(); ++i) fields.push_back(DB::CsvQuote(DB::AnsiToUtf8(q->Fields(i)->FullName())));
-    out += DB::CsvRecord(fields);
-    for (; !q->Eof(); q->Next()) {
-      fields.clear();
-      for (int i = 0; i < q->FieldCount(); ++i) fields.push_back(DB::CsvField(q->Fields(i)->Value()));
-      out += DB::CsvRecord(fields);
-      flush(false);
-    }
-  }
-  flush(true);
-}
-
-// Writes beside OUT and renames when complete, so a failure keeps what OUT held.
-void RowsToFile(const TOptions& o) {
-  std::string part = o.csv + ".part";
-  std::ofstream file(part, std::ios::binary | std::ios::trunc);
-  if (!file) throw Failure("kytfilter: cannot write " + o.csv);
-  try {
-    Rows(o, [&](const std::string& Bytes) {
-      file.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-      if (!file) throw Failure("kytfilter: cannot write " + o.csv);
-    });
-    file.close();
-    if (!file) throw Failure("kytfilter: cannot write " + o.csv);
-    std::filesystem::rename(part, o.csv);
-  } catch (...) {
-    file.close();
-    std::error_code ec;
-    std::filesystem::remove(part, ec);
-    throw;
+    WriteCsvRows(*q, Write);
   }
 }
 
@@ -193,7 +148,7 @@ int RunDb(const Args& args) {
     if (o.verb == "columns")
       WriteOutput(Columns(o));
     else if (o.hasCsv)
-      RowsToFile(o);
+      WriteFileWhole(o.csv, [&](const TWriteProc& Write) { Rows(o, Write); });
     else
       Rows(o, [](const std::string& Bytes) { WriteOutput(Bytes); });
   } catch (const SysUtils::Exception& e) {
