@@ -14,7 +14,7 @@ namespace DB {
 // way back.
 std::string AnsiToUtf8(const std::string& S);
 // UTF-8 text as Windows-1252. A character the code page lacks, and a byte that is not
-// valid UTF-8, becomes '?'.
+// valid UTF-8, becomes '?'. SysUtils::TryUtf8ToAnsi refuses such text instead.
 std::string Utf8ToAnsi(const std::string& S);
 
 // One CSV field from UTF-8 text: quoted (and inner quotes doubled) when it holds a

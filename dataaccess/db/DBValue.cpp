@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "dataaccess/db/DB.h"
+#include "host/rtl/SysUtils.h"
 
 namespace DB {
 
@@ -14,34 +15,13 @@ constexpr int64_t kTicksPerDay = 86400 * kTicksPerSecond;
 // 1899-12-30, day 0 of TDateTime, counted from 1970-01-01.
 constexpr int64_t kDay0FromUnixEpoch = -25569;
 
-// Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = static_cast<int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp + (mp < 10 ? 3 : -9);
-  y += m <= 2;
-}
+using SysUtils::CivilFromDays;
+using SysUtils::DaysFromCivil;
 
 bool ValidDate(int64_t y, unsigned m, unsigned d) {
   static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-  bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return d <= kDays[m - 1] + (m == 2 && leap ? 1u : 0u);
+  return d <= kDays[m - 1] + (m == 2 && SysUtils::IsLeapYear(static_cast<int>(y)) ? 1u : 0u);
 }
 
 std::string DateText(int64_t Days) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -599,6 +600,25 @@ int64_t TStream::CopyFrom(TStream& Source, int64_t Count) {
   }
   return Count;
 }
+
+// The stored formats are little-endian; so is every machine this library builds for.
+static_assert(std::endian::native == std::endian::little);
+
+uint8_t TStream::ReadByte() {
+  uint8_t v = 0;
+  ReadBuffer(&v, 1);
+  return v;
+}
+
+int32_t TStream::ReadInt32() {
+  int32_t v = 0;
+  ReadBuffer(&v, sizeof v);
+  return v;
+}
+
+void TStream::WriteByte(uint8_t Value) { WriteBuffer(&Value, 1); }
+
+void TStream::WriteInt32(int32_t Value) { WriteBuffer(&Value, sizeof Value); }
 
 // ---- TMemoryStream -----------------------------------------------------------------
 

@@ -172,6 +172,14 @@ class TComponent : public TPersistent {
   std::vector<TComponent*> FFreeNotifies;
 };
 
+// The host's non-visual container: the root of a form file that holds components
+// (queries, filters) and no window. Registered for form files as "TDataModule".
+class TDataModule : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TDataModule"; }
+};
+
 // ---- Untyped list -----------------------------------------------------------------
 
 // A list of untyped references. It never owns what they point to.
@@ -352,6 +360,12 @@ class TStream : public TObject {
   void WriteBuffer(const void* Buffer, int64_t Count);
   // Copies Count bytes from Source (all of Source from its start when Count is 0).
   int64_t CopyFrom(TStream& Source, int64_t Count);
+
+  // One byte, and a 32-bit little-endian integer, exactly (as ReadBuffer/WriteBuffer).
+  uint8_t ReadByte();
+  int32_t ReadInt32();
+  void WriteByte(uint8_t Value);
+  void WriteInt32(int32_t Value);
 };
 
 // Bytes in memory.

@@ -1,51 +1,18 @@
+// Unit Classes, form files: the writer.
 #include "host/rtl/ClassesFiler.h"
 
 #include <algorithm>
-#include <set>
-#include <utility>
+#include <optional>
 #include <vector>
 
+#include "host/rtl/ClassesFiler_p.h"
 #include "host/rtl/SysUtils.h"
 #include "host/rtl/TypInfo.h"
 
 namespace Classes {
 
-using SysUtils::AnsiSameText;
-using SysUtils::IntToStr;
-using TypInfo::TPropInfo;
-using TypInfo::TPropValue;
-using TypInfo::TTypeKind;
+namespace FilerText {
 
-namespace {
-
-const char* const kLineEnd = "\r\n";
-constexpr size_t kBytesPerLine = 32;  // 64 hex digits
-
-bool IsIdentStart(char C) {
-  return (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
-}
-bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
-
-// An identifier, or several joined by dots (a component path).
-bool IsDottedIdent(const std::string& S) {
-  bool Start = true;
-  for (char C : S) {
-    if (Start) {
-      if (!IsIdentStart(C)) return false;
-      Start = false;
-    } else if (C == '.') {
-      Start = true;
-    } else if (!IsIdentChar(C)) {
-      return false;
-    }
-  }
-  return !Start;
-}
-
-std::string Indent(int Level) { return std::string(static_cast<size_t>(Level) * 2, ' '); }
-
-// Printable ASCII goes inside quotes, every other byte as #nnn, so the file stays
-// 7-bit and survives any editor's idea of the code page.
 std::string QuoteString(const std::string& S) {
   if (S.empty()) return "''";
   std::string R;
@@ -68,6 +35,40 @@ std::string QuoteString(const std::string& S) {
   return R;
 }
 
+}  // namespace FilerText
+
+using FilerText::Describe;
+using FilerText::IsIdentChar;
+using FilerText::IsIdentStart;
+using FilerText::QuoteString;
+using SysUtils::IntToStr;
+using TypInfo::TPropInfo;
+using TypInfo::TPropValue;
+using TypInfo::TTypeKind;
+
+namespace {
+
+const char* const kLineEnd = "\r\n";
+constexpr size_t kBytesPerLine = 32;  // 64 hex digits
+
+// An identifier, or several joined by dots (a component path).
+bool IsDottedIdent(const std::string& S) {
+  bool Start = true;
+  for (char C : S) {
+    if (Start) {
+      if (!IsIdentStart(C)) return false;
+      Start = false;
+    } else if (C == '.') {
+      Start = true;
+    } else if (!IsIdentChar(C)) {
+      return false;
+    }
+  }
+  return !Start;
+}
+
+std::string Indent(int Level) { return std::string(static_cast<size_t>(Level) * 2, ' '); }
+
 // A component's name as a reference from inside Root: its path of names below Root,
 // Root's own name for Root itself. A component outside Root gets its path from the top
 // of its owner tree, which the reader reports as not found. "" when the component, or
@@ -85,8 +86,6 @@ std::string PathName(const TComponent* C, const TComponent* Root) {
   }
   return Path;
 }
-
-std::string Describe(const TComponent& C) { return C.Name().empty() ? C.ClassName() : C.Name(); }
 
 }  // namespace
 
@@ -122,82 +121,99 @@ void TWriter::WriteComponent(TComponent& Component, TComponent* Ancestor, int Le
   WriteText(Indent(Level) + "end" + kLineEnd);
 }
 
+namespace {
+
+// The value of the published property P to write for Component, or nothing when the
+// property is left out: not stored, the same as the ancestor's, an empty list, no
+// reference, or its default.
+std::optional<TPropValue> ValueToWrite(const TPropInfo& P, TComponent& Component, TComponent* Ancestor,
+                                       const std::vector<const TPropInfo*>& AncestorProps,
+                                       const TComponent* Root, const TComponent* AncestorRoot) {
+  if (!P.Get) return std::nullopt;
+  if (P.Stored && !P.Stored(Component)) return std::nullopt;
+  TPropValue V = P.Get(Component);
+  V.Kind = P.Kind;
+  if (P.Kind == TTypeKind::tkComponent) {
+    V.Str = PathName(V.Component, Root);
+    if (V.Component && V.Str.empty()) return std::nullopt;  // an unnamed component: nothing to refer by
+  }
+  const bool Inherited = std::find(AncestorProps.begin(), AncestorProps.end(), &P) != AncestorProps.end();
+  if (Inherited) {
+    TPropValue A = P.Get(*Ancestor);
+    A.Kind = P.Kind;
+    if (P.Kind == TTypeKind::tkComponent) A.Str = PathName(A.Component, AncestorRoot);
+    if (V == A) return std::nullopt;
+  } else if (P.Kind == TTypeKind::tkStrings) {
+    if (V.Lines.empty()) return std::nullopt;
+  } else if (P.Kind == TTypeKind::tkComponent || P.Kind == TTypeKind::tkMethod) {
+    if (V.Str.empty()) return std::nullopt;
+  } else if (P.Default && V == *P.Default) {
+    return std::nullopt;
+  }
+  return V;
+}
+
+std::string EnumText(const TPropInfo& P, int64_t Value, const TComponent& Component) {
+  if (Value < 0 || static_cast<uint64_t>(Value) >= P.Elements.size() ||
+      !IsDottedIdent(P.Elements[static_cast<size_t>(Value)]))
+    throw EFilerError("Value " + IntToStr(Value) + " of " + Describe(Component) + "." + P.Name +
+                      " has no element name");
+  return P.Elements[static_cast<size_t>(Value)];
+}
+
+std::string SetText(const TPropInfo& P, int64_t Value, const TComponent& Component) {
+  std::string Items;
+  for (size_t Bit = 0; Bit < 64; ++Bit) {
+    if (!((static_cast<uint64_t>(Value) >> Bit) & 1u)) continue;
+    if (Bit >= P.Elements.size() || !IsDottedIdent(P.Elements[Bit]))
+      throw EFilerError("Element " + IntToStr(static_cast<int64_t>(Bit)) + " of " + Describe(Component) + "." +
+                        P.Name + " has no name");
+    Items += (Items.empty() ? "" : ", ") + P.Elements[Bit];
+  }
+  return "[" + Items + "]";
+}
+
+// The text of one published property at Level: "Name = value", or for a string list
+// "Name.Strings = (" and its lines; without the line end.
+std::string PropertyText(const TPropInfo& P, const TPropValue& V, const TComponent& Component, int Level) {
+  const std::string Head = Indent(Level) + P.Name;
+  switch (P.Kind) {
+    case TTypeKind::tkBoolean:
+      return Head + (V.Bool ? " = True" : " = False");
+    case TTypeKind::tkInteger:
+      return Head + " = " + IntToStr(V.Int);
+    case TTypeKind::tkChar:
+      return Head + " = " + QuoteString(V.Str.substr(0, 1));
+    case TTypeKind::tkString:
+      return Head + " = " + QuoteString(V.Str);
+    case TTypeKind::tkEnumeration:
+      return Head + " = " + EnumText(P, V.Int, Component);
+    case TTypeKind::tkSet:
+      return Head + " = " + SetText(P, V.Int, Component);
+    case TTypeKind::tkStrings: {
+      std::string Text = Head + ".Strings = (";
+      for (const std::string& S : V.Lines) Text += kLineEnd + Indent(Level + 1) + QuoteString(S);
+      return Text + ")";
+    }
+    case TTypeKind::tkComponent:
+    case TTypeKind::tkMethod:
+      // nil clears what the ancestor set.
+      return Head + " = " + (V.Str.empty() ? std::string("nil") : V.Str);
+  }
+  return Head;
+}
+
+}  // namespace
+
 void TWriter::WriteProperties(TComponent& Component, TComponent* Ancestor, int Level) {
-  const std::vector<const TPropInfo*> Props = TypInfo::GetPropList(Component.ClassName());
   std::vector<const TPropInfo*> AncestorProps;
   if (Ancestor) AncestorProps = TypInfo::GetPropList(Ancestor->ClassName());
-
-  for (const TPropInfo* P : Props) {
-    if (!P->Get) continue;
-    if (P->Stored && !P->Stored(Component)) continue;
-    TPropValue V = P->Get(Component);
-    V.Kind = P->Kind;
-    if (P->Kind == TTypeKind::tkComponent) {
-      V.Str = PathName(V.Component, FRoot);
-      if (V.Component && V.Str.empty()) continue;  // an unnamed component: nothing to refer by
-    }
-    const bool Inherited =
-        std::find(AncestorProps.begin(), AncestorProps.end(), P) != AncestorProps.end();
-    if (Inherited) {
-      TPropValue A = P->Get(*Ancestor);
-      A.Kind = P->Kind;
-      if (P->Kind == TTypeKind::tkComponent) A.Str = PathName(A.Component, FAncestorRoot);
-      if (V == A) continue;
-    } else if (P->Kind == TTypeKind::tkStrings) {
-      if (V.Lines.empty()) continue;
-    } else if (P->Kind == TTypeKind::tkComponent || P->Kind == TTypeKind::tkMethod) {
-      if (V.Str.empty()) continue;
-    } else if (P->Default && V == *P->Default) {
-      continue;
-    }
-
-    std::string Line = Indent(Level) + P->Name;
-    switch (P->Kind) {
-      case TTypeKind::tkBoolean:
-        Line += V.Bool ? " = True" : " = False";
-        break;
-      case TTypeKind::tkInteger:
-        Line += " = " + IntToStr(V.Int);
-        break;
-      case TTypeKind::tkChar:
-        Line += " = " + QuoteString(V.Str.substr(0, 1));
-        break;
-      case TTypeKind::tkString:
-        Line += " = " + QuoteString(V.Str);
-        break;
-      case TTypeKind::tkEnumeration:
-        if (V.Int < 0 || static_cast<uint64_t>(V.Int) >= P->Elements.size() ||
-            !IsDottedIdent(P->Elements[static_cast<size_t>(V.Int)]))
-          throw EFilerError("Value " + IntToStr(V.Int) + " of " + Describe(Component) + "." +
-                            P->Name + " has no element name");
-        Line += " = " + P->Elements[static_cast<size_t>(V.Int)];
-        break;
-      case TTypeKind::tkSet: {
-        std::string Items;
-        for (size_t Bit = 0; Bit < 64; ++Bit) {
-          if (!((static_cast<uint64_t>(V.Int) >> Bit) & 1u)) continue;
-          if (Bit >= P->Elements.size() || !IsDottedIdent(P->Elements[Bit]))
-            throw EFilerError("Element " + IntToStr(static_cast<int64_t>(Bit)) + " of " +
-                              Describe(Component) + "." + P->Name + " has no name");
-          Items += (Items.empty() ? "" : ", ") + P->Elements[Bit];
-        }
-        Line += " = [" + Items + "]";
-        break;
-      }
-      case TTypeKind::tkStrings:
-        Line += ".Strings = (";
-        for (const std::string& S : V.Lines) Line += kLineEnd + Indent(Level + 1) + QuoteString(S);
-        Line += ")";
-        break;
-      case TTypeKind::tkComponent:
-      case TTypeKind::tkMethod:
-        // nil clears what the ancestor set.
-        Line += " = " + (V.Str.empty() ? std::string("nil") : V.Str);
-        break;
-    }
-    WriteText(Line + kLineEnd);
+  for (const TPropInfo* P : TypInfo::GetPropList(Component.ClassName())) {
+    const std::optional<TPropValue> V = ValueToWrite(*P, Component, Ancestor, AncestorProps, FRoot, FAncestorRoot);
+    if (V) WriteText(PropertyText(*P, *V, Component, Level) + kLineEnd);
   }
 
+  // Then the properties the component defines itself (DefineProperty calls back).
   FAncestor = Ancestor;
   FLevel = Level;
   try {
@@ -282,630 +298,6 @@ std::string ComponentToText(TComponent& Root, TComponent* Ancestor) {
   WriteComponentText(Stream, Root, Ancestor);
   return std::string(reinterpret_cast<const char*>(Stream.Memory()),
                      static_cast<size_t>(Stream.Size()));
-}
-
-// ---- Reader ---------------------------------------------------------------------------
-
-namespace {
-
-enum class TTok { End, Ident, String, Integer, Symbol };
-
-struct TToken {
-  TTok Kind = TTok::End;
-  std::string Text;  // identifier, or the string's value
-  int64_t Int = 0;
-  char Sym = 0;
-  int Line = 1;
-};
-
-[[noreturn]] void Error(int Line, const std::string& What) {
-  throw EParserError("Line " + std::to_string(Line) + ": " + What);
-}
-
-std::string TokenText(const TToken& T) {
-  switch (T.Kind) {
-    case TTok::End:
-      return "end of file";
-    case TTok::Ident:
-      return T.Text;
-    case TTok::String:
-      return QuoteString(T.Text);
-    case TTok::Integer:
-      return IntToStr(T.Int);
-    case TTok::Symbol:
-      return std::string("'") + T.Sym + "'";
-  }
-  return "";
-}
-
-// Runs a callback of a component (constructor, setter, Loaded ...) and reports what it
-// raises at the line being read.
-template <class F>
-void Guard(int Line, const std::string& Context, F&& Fn) {
-  try {
-    Fn();
-  } catch (const EParserError&) {
-    throw;
-  } catch (const std::exception& E) {
-    Error(Line, Context + ": " + E.what());
-  }
-}
-
-}  // namespace
-
-class TReader::TImpl {
- public:
-  TImpl(TReader& Reader, TStream& Stream) : FReader(Reader), FStream(Stream) {}
-
-  TComponent* Read(TComponent* Owner, TComponent* Root, bool WholeStream);
-
-  // The lexer.
-  void Next();
-  const TToken& Tok() const { return FTok; }
-  bool IsIdent(const char* Word) const {
-    return FTok.Kind == TTok::Ident && AnsiSameText(FTok.Text, Word);
-  }
-  std::vector<uint8_t> ReadBinary(const std::string& Prop);
-  void ValueRead() { ++FValuesRead; }
-  int ValuesRead() const { return FValuesRead; }
-
-  // The defined property being looked for while DefineProperties runs.
-  std::string FDefName;
-  int FDefLine = 0;
-  bool FDefFound = false;
-
- private:
-  struct TFixup {
-    TComponent* Component;
-    const TPropInfo* Prop;
-    std::string Name;
-    int Line;
-  };
-
-  char Peek(size_t Ahead = 0) const {
-    return FPos + Ahead < FText.size() ? FText[FPos + Ahead] : '\0';
-  }
-  bool AtEnd() const { return FPos >= FText.size(); }
-  void SkipBlanks();
-  void ReadStringToken();
-  void ReadQuotedOrCodes(std::string& Value);
-
-  void ReadObject(TComponent* Parent, TComponent* Owner, TComponent* Root);
-  TComponent* CreateByClass(const std::string& Class, TComponent* Owner, int Line);
-  void ReadProperty(TComponent& Component);
-  TPropValue ReadValue(const TPropInfo& P, const TComponent& Component, int Line);
-  TComponent* Resolve(const std::string& Name) const;
-  void Cleanup(bool RootCreated);
-
-  TReader& FReader;
-  TStream& FStream;
-  std::string FText;
-  size_t FPos = 0;
-  int FLine = 1;
-  TToken FTok;
-  int FValuesRead = 0;
-
-  TComponent* FRoot = nullptr;
-  std::string FRootFileName;
-  std::vector<TComponent*> FCreated;                   // in creation order
-  std::vector<std::pair<TComponent*, int>> FRead;      // every component read, with its line
-  std::set<TComponent*> FReadSet;
-  std::vector<TFixup> FFixups;
-};
-
-void TReader::TImpl::SkipBlanks() {
-  while (!AtEnd()) {
-    const char C = Peek();
-    if (C == '\n') {
-      ++FLine;
-    } else if (C == '\r') {
-      if (Peek(1) != '\n') ++FLine;  // a lone CR ends a line too
-    } else if (C != ' ' && C != '\t') {
-      break;
-    }
-    ++FPos;
-  }
-}
-
-// Quoted parts and #nnn codes, joined: 'abc'#13#10'def'.
-void TReader::TImpl::ReadQuotedOrCodes(std::string& Value) {
-  while (Peek() == '\'' || Peek() == '#') {
-    if (Peek() == '\'') {
-      ++FPos;
-      for (;;) {
-        if (AtEnd() || Peek() == '\r' || Peek() == '\n') Error(FLine, "Unterminated string");
-        const char C = FText[FPos++];
-        if (C == '\'') {
-          if (Peek() != '\'') break;
-          ++FPos;
-        }
-        Value += C;
-      }
-    } else {
-      ++FPos;
-      int Code = 0;
-      size_t Digits = 0;
-      while (Peek() >= '0' && Peek() <= '9') {
-        Code = Code * 10 + (Peek() - '0');
-        ++FPos;
-        if (++Digits > 3 || Code > 255) Error(FLine, "Invalid character code");
-      }
-      if (Digits == 0) Error(FLine, "Invalid character code");
-      Value += static_cast<char>(Code);
-    }
-  }
-}
-
-void TReader::TImpl::ReadStringToken() {
-  FTok.Kind = TTok::String;
-  ReadQuotedOrCodes(FTok.Text);
-  // 'part one' + <line break> 'part two'
-  for (;;) {
-    const size_t Pos = FPos;
-    const int Line = FLine;
-    SkipBlanks();
-    if (Peek() != '+') {
-      FPos = Pos;
-      FLine = Line;
-      return;
-    }
-    ++FPos;
-    SkipBlanks();
-    if (Peek() != '\'' && Peek() != '#') Error(FLine, "String expected after '+'");
-    ReadQuotedOrCodes(FTok.Text);
-  }
-}
-
-void TReader::TImpl::Next() {
-  const int Before = FLine;
-  SkipBlanks();
-  FTok = TToken{};
-  // The end of the file is reported on the last line that has something on it.
-  FTok.Line = AtEnd() ? Before : FLine;
-  if (AtEnd()) return;
-  const char C = Peek();
-  if (IsIdentStart(C)) {
-    FTok.Kind = TTok::Ident;
-    for (;;) {
-      while (IsIdentChar(Peek())) FTok.Text += FText[FPos++];
-      if (Peek() != '.' || !IsIdentStart(Peek(1))) break;
-      FTok.Text += FText[FPos++];
-    }
-  } else if ((C >= '0' && C <= '9') || (C == '-' && Peek(1) >= '0' && Peek(1) <= '9')) {
-    FTok.Kind = TTok::Integer;
-    const bool Negative = C == '-';
-    if (Negative) ++FPos;
-    // Accumulate negatively so that the smallest int64 reads too.
-    int64_t V = 0;
-    while (Peek() >= '0' && Peek() <= '9') {
-      const int D = Peek() - '0';
-      if (V < (INT64_MIN + D) / 10) Error(FLine, "Integer out of range");
-      V = V * 10 - D;
-      ++FPos;
-    }
-    if (IsIdentChar(Peek())) Error(FLine, "Invalid integer");
-    if (!Negative) {
-      if (V == INT64_MIN) Error(FLine, "Integer out of range");
-      V = -V;
-    }
-    FTok.Int = V;
-  } else if (C == '\'' || C == '#') {
-    ReadStringToken();
-  } else if (std::string("=:[](),{}").find(C) != std::string::npos) {
-    FTok.Kind = TTok::Symbol;
-    FTok.Sym = C;
-    ++FPos;
-  } else {
-    Error(FLine, "Invalid character #" + std::to_string(static_cast<unsigned char>(C)));
-  }
-}
-
-// Called with '{' the current token; leaves the token after '}' current.
-std::vector<uint8_t> TReader::TImpl::ReadBinary(const std::string& Prop) {
-  std::vector<uint8_t> Bytes;
-  int High = -1;
-  for (;;) {
-    SkipBlanks();
-    if (AtEnd()) Error(FLine, "Unexpected end of file in binary data of " + Prop);
-    const char C = FText[FPos++];
-    if (C == '}') break;
-    int D;
-    if (C >= '0' && C <= '9') {
-      D = C - '0';
-    } else if (C >= 'A' && C <= 'F') {
-      D = C - 'A' + 10;
-    } else if (C >= 'a' && C <= 'f') {
-      D = C - 'a' + 10;
-    } else {
-      Error(FLine, "Invalid hexadecimal digit '" + std::string(1, C) + "' in " + Prop);
-    }
-    if (High < 0) {
-      High = D;
-    } else {
-      Bytes.push_back(static_cast<uint8_t>(High * 16 + D));
-      High = -1;
-    }
-  }
-  if (High >= 0) Error(FLine, "Odd number of hexadecimal digits in " + Prop);
-  Next();
-  return Bytes;
-}
-
-TComponent* TReader::TImpl::CreateByClass(const std::string& Class, TComponent* Owner, int Line) {
-  const TypInfo::TClassInfo* Info = TypInfo::FindClass(Class);
-  if (!Info) Error(Line, "Class " + Class + " not found");
-  if (!Info->Create) Error(Line, "Class " + Class + " cannot be created");
-  TComponent* C = nullptr;
-  Guard(Line, "Creating " + Class, [&] { C = Info->Create(Owner); });
-  if (!C) Error(Line, "Class " + Class + " cannot be created");
-  // A created component that its owner does not hold would escape the clean-up.
-  if (Owner && C->Owner() != Owner) {
-    delete C;
-    Error(Line, "Class " + Class + " did not create its component in its owner");
-  }
-  FCreated.push_back(C);
-  return C;
-}
-
-// Parent is the component the object is nested in (null for the root).
-void TReader::TImpl::ReadObject(TComponent* Parent, TComponent* Owner, TComponent* Root) {
-  const int Line = FTok.Line;
-  const bool Inherited = IsIdent("inherited");
-  if (!Inherited && !IsIdent("object")) Error(Line, "'object' expected but " + TokenText(FTok) + " found");
-  Next();
-  if (FTok.Kind != TTok::Ident) Error(FTok.Line, "Component name expected");
-  std::string Name = FTok.Text;
-  std::string Class = Name;
-  Next();
-  if (FTok.Kind == TTok::Symbol && FTok.Sym == ':') {
-    Next();
-    if (FTok.Kind != TTok::Ident) Error(FTok.Line, "Class name expected");
-    Class = FTok.Text;
-    Next();
-  } else {
-    Name.clear();  // "object TClass": a component without a name
-  }
-
-  TComponent* C = nullptr;
-  if (!Parent) {
-    if (Root) {
-      if (!AnsiSameText(Root->ClassName(), Class))
-        Error(Line, "Class " + Class + " does not match the component's class " + Root->ClassName());
-      C = Root;
-      if (C->Name().empty() && !Name.empty()) Guard(Line, "Naming " + Name, [&] { C->SetName(Name); });
-    } else {
-      C = CreateByClass(Class, Owner, Line);
-      if (!Name.empty()) {
-        // A second instance of the same form under one owner gets a name of its own.
-        std::string Unique = Name;
-        for (int I = 1; Owner && Owner->FindComponent(Unique); ++I) Unique = Name + "_" + IntToStr(I);
-        Guard(Line, "Naming " + Name, [&] { C->SetName(Unique); });
-      }
-    }
-    FRoot = C;
-    FRootFileName = Name;
-  } else {
-    TComponent* Existing = Name.empty() ? nullptr : Parent->FindComponent(Name);
-    if (Existing) {
-      if (FReadSet.count(Existing)) Error(Line, "Duplicate component name " + Name);
-      if (!AnsiSameText(Existing->ClassName(), Class))
-        Error(Line, "Component " + Name + " is a " + Existing->ClassName() + ", not a " + Class);
-      C = Existing;
-    } else {
-      if (Inherited) Error(Line, "Inherited component " + Name + " not found");
-      C = CreateByClass(Class, Parent, Line);
-      if (!Name.empty()) Guard(Line, "Naming " + Name, [&] { C->SetName(Name); });
-    }
-  }
-  C->SetLoading(true);
-  FRead.emplace_back(C, Line);
-  FReadSet.insert(C);
-
-  for (;;) {
-    if (FTok.Kind == TTok::End) Error(FTok.Line, "Unexpected end of file in object " + Describe(*C));
-    if (IsIdent("end")) break;
-    if (IsIdent("object") || IsIdent("inherited")) {
-      ReadObject(C, nullptr, nullptr);
-    } else if (FTok.Kind == TTok::Ident) {
-      ReadProperty(*C);
-    } else {
-      Error(FTok.Line, "Property name expected but " + TokenText(FTok) + " found");
-    }
-  }
-  if (Parent) Next();  // the root's "end" is the last token read
-}
-
-void TReader::TImpl::ReadProperty(TComponent& Component) {
-  const int Line = FTok.Line;
-  const std::string Name = FTok.Text;
-  Next();
-  if (FTok.Kind != TTok::Symbol || FTok.Sym != '=') Error(FTok.Line, "'=' expected after " + Name);
-  Next();
-
-  const std::string Class = Component.ClassName();
-  const TPropInfo* P = TypInfo::GetPropInfo(Class, Name);
-  if (!P) {
-    const std::string Suffix = ".Strings";
-    if (Name.size() > Suffix.size() &&
-        AnsiSameText(Name.substr(Name.size() - Suffix.size()), Suffix)) {
-      P = TypInfo::GetPropInfo(Class, Name.substr(0, Name.size() - Suffix.size()));
-      if (P && P->Kind != TTypeKind::tkStrings) P = nullptr;
-    }
-  }
-  if (P) {
-    if (!P->Set) Error(Line, "Property " + Name + " of " + Class + " is read-only");
-    TPropValue V = ReadValue(*P, Component, Line);
-    if (P->Kind == TTypeKind::tkComponent) {
-      FFixups.push_back({&Component, P, V.Str, Line});
-    } else {
-      Guard(Line, "Setting " + Describe(Component) + "." + P->Name, [&] { P->Set(Component, V); });
-    }
-    return;
-  }
-
-  // Not published: maybe one of the component's defined properties.
-  FDefName = Name;
-  FDefLine = Line;
-  FDefFound = false;
-  FValuesRead = 0;
-  Guard(Line, "Reading " + Describe(Component) + "." + Name,
-        [&] { Component.DefineProperties(FReader); });
-  FDefName.clear();
-  if (!FDefFound) Error(Line, "Property " + Name + " does not exist in " + Class);
-}
-
-TPropValue TReader::TImpl::ReadValue(const TPropInfo& P, const TComponent& Component, int Line) {
-  TPropValue V;
-  V.Kind = P.Kind;
-  const std::string What = Describe(Component) + "." + P.Name;
-  auto Invalid = [&](const std::string& Kind) -> void {
-    Error(FTok.Line, "Invalid " + Kind + " value for " + What + ": " + TokenText(FTok));
-  };
-  switch (P.Kind) {
-    case TTypeKind::tkBoolean:
-      if (IsIdent("True")) {
-        V.Bool = true;
-      } else if (!IsIdent("False")) {
-        Invalid("boolean");
-      }
-      break;
-    case TTypeKind::tkInteger:
-      if (FTok.Kind != TTok::Integer) Invalid("integer");
-      V.Int = FTok.Int;
-      break;
-    case TTypeKind::tkChar:
-      if (FTok.Kind != TTok::String || FTok.Text.size() != 1) Invalid("character");
-      V.Str = FTok.Text;
-      break;
-    case TTypeKind::tkString:
-      if (FTok.Kind != TTok::String) Invalid("string");
-      V.Str = FTok.Text;
-      break;
-    case TTypeKind::tkEnumeration: {
-      if (FTok.Kind != TTok::Ident) Invalid("enumeration");
-      auto It = std::find_if(P.Elements.begin(), P.Elements.end(),
-                             [&](const std::string& E) { return AnsiSameText(E, FTok.Text); });
-      if (It == P.Elements.end()) Error(FTok.Line, "Unknown element " + FTok.Text + " for " + What);
-      V.Int = It - P.Elements.begin();
-      break;
-    }
-    case TTypeKind::tkSet:
-      if (FTok.Kind != TTok::Symbol || FTok.Sym != '[') Invalid("set");
-      Next();
-      while (!(FTok.Kind == TTok::Symbol && FTok.Sym == ']')) {
-        if (FTok.Kind != TTok::Ident) Invalid("set");
-        auto It = std::find_if(P.Elements.begin(), P.Elements.end(),
-                               [&](const std::string& E) { return AnsiSameText(E, FTok.Text); });
-        if (It == P.Elements.end() || It - P.Elements.begin() >= 64)
-          Error(FTok.Line, "Unknown element " + FTok.Text + " for " + What);
-        V.Int |= int64_t{1} << (It - P.Elements.begin());
-        Next();
-        if (FTok.Kind == TTok::Symbol && FTok.Sym == ',') {
-          Next();
-        } else if (!(FTok.Kind == TTok::Symbol && FTok.Sym == ']')) {
-          Invalid("set");
-        }
-      }
-      break;
-    case TTypeKind::tkStrings:
-      if (FTok.Kind != TTok::Symbol || FTok.Sym != '(') Invalid("string list");
-      Next();
-      while (!(FTok.Kind == TTok::Symbol && FTok.Sym == ')')) {
-        if (FTok.Kind != TTok::String) Invalid("string list");
-        V.Lines.push_back(FTok.Text);
-        Next();
-      }
-      break;
-    case TTypeKind::tkComponent:
-      if (FTok.Kind != TTok::Ident) Invalid("component");
-      if (!IsIdent("nil")) V.Str = FTok.Text;
-      break;
-    case TTypeKind::tkMethod:
-      if (FTok.Kind != TTok::Ident) Invalid("event");
-      if (!IsIdent("nil")) {
-        V.Str = FTok.Text;
-        Guard(Line, "Finding method " + V.Str, [&] { V.Code = FRoot->MethodAddress(V.Str); });
-        if (!V.Code.has_value()) Error(Line, "Method " + V.Str + " not found");
-      }
-      break;
-  }
-  Next();
-  return V;
-}
-
-// A path of names below the root ("Query1", "Panel1.Button1"), or the root's own name.
-TComponent* TReader::TImpl::Resolve(const std::string& Name) const {
-  TComponent* C = FRoot;
-  size_t Start = 0;
-  while (C) {
-    const size_t Dot = Name.find('.', Start);
-    C = C->FindComponent(Name.substr(Start, Dot == std::string::npos ? Dot : Dot - Start));
-    if (Dot == std::string::npos) break;
-    Start = Dot + 1;
-  }
-  // The root answers to the name in the file too, in case it had to be renamed.
-  if (!C && (AnsiSameText(Name, FRoot->Name()) || AnsiSameText(Name, FRootFileName))) C = FRoot;
-  return C;
-}
-
-void TReader::TImpl::Cleanup(bool RootCreated) {
-  for (auto& [C, Line] : FRead)
-    if (std::find(FCreated.begin(), FCreated.end(), C) == FCreated.end()) C->SetLoading(false);
-  if (RootCreated) {
-    delete FRoot;  // owns everything else the read created
-  } else {
-    // Last first, so that a created component goes before the created one owning it.
-    for (auto It = FCreated.rbegin(); It != FCreated.rend(); ++It) delete *It;
-  }
-  FCreated.clear();
-  FRead.clear();
-  FReadSet.clear();
-  FFixups.clear();
-}
-
-TComponent* TReader::TImpl::Read(TComponent* Owner, TComponent* Root, bool WholeStream) {
-  const int64_t Start = FStream.Position();
-  const int64_t Size = FStream.Size();
-  FText.assign(static_cast<size_t>(std::max<int64_t>(Size - Start, 0)), '\0');
-  if (!FText.empty()) FStream.ReadBuffer(FText.data(), static_cast<int64_t>(FText.size()));
-  FPos = 0;
-  FLine = 1;
-  FRoot = nullptr;
-  FReader.FRoot = nullptr;
-
-  try {
-    Next();
-    // The root: its class decides the properties, its MethodAddress the handlers.
-    ReadObject(nullptr, Owner, Root);
-    FReader.FRoot = FRoot;
-    // Leave the stream after the root's "end" and its line break.
-    size_t End = FPos;
-    while (End < FText.size() && (FText[End] == ' ' || FText[End] == '\t')) ++End;
-    if (End < FText.size() && FText[End] == '\r') ++End;
-    if (End < FText.size() && FText[End] == '\n') ++End;
-    if (WholeStream) {
-      Next();
-      if (FTok.Kind != TTok::End) Error(FTok.Line, "End of file expected after the root's 'end'");
-    }
-
-    // Every name must resolve before any reference is set, so that a missing one leaves
-    // no component pointing at one about to be destroyed.
-    std::vector<TComponent*> Targets;
-    for (const TFixup& F : FFixups) {
-      TComponent* Target = F.Name.empty() ? nullptr : Resolve(F.Name);
-      if (!F.Name.empty() && !Target) Error(F.Line, "Component " + F.Name + " not found");
-      Targets.push_back(Target);
-    }
-    for (size_t I = 0; I < FFixups.size(); ++I) {
-      TPropValue V;
-      V.Kind = TTypeKind::tkComponent;
-      V.Str = FFixups[I].Name;
-      V.Component = Targets[I];
-      const TFixup& F = FFixups[I];
-      Guard(F.Line, "Setting " + Describe(*F.Component) + "." + F.Prop->Name,
-            [&] { F.Prop->Set(*F.Component, V); });
-    }
-    for (auto& [C, Line] : FRead) {
-      TComponent* Comp = C;
-      Guard(Line, "Loading " + Describe(*Comp), [&] { Comp->Loaded(); });
-    }
-    FStream.SetPosition(Start + static_cast<int64_t>(End));
-  } catch (...) {
-    Cleanup(Root == nullptr && FRoot != nullptr);
-    FReader.FRoot = nullptr;
-    throw;
-  }
-  TComponent* Result = FRoot;
-  FCreated.clear();
-  FRead.clear();
-  FReadSet.clear();
-  FFixups.clear();
-  return Result;
-}
-
-TReader::TReader(TStream& Stream) : FImpl(std::make_unique<TImpl>(*this, Stream)) {}
-
-TReader::~TReader() = default;
-
-TComponent* TReader::ReadRootComponent(TComponent* Owner, TComponent* Root) {
-  return FImpl->Read(Owner, Root, false);
-}
-
-void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData,
-                             TWriterProc WriteData, bool HasData) {
-  (void)WriteData;
-  (void)HasData;
-  TImpl& I = *FImpl;
-  if (I.FDefName.empty() || I.FDefFound || !AnsiSameText(Name, I.FDefName)) return;
-  I.FDefFound = true;
-  if (!ReadData) Error(I.FDefLine, "Property " + Name + " cannot be read");
-  ReadData(*this);
-  // Anything but exactly one value would leave the parser inside or past the value.
-  if (I.ValuesRead() != 1) Error(I.FDefLine, "Property " + Name + " was not read as one value");
-}
-
-void TReader::DefineBinaryProperty(const std::string& Name, TStreamProc ReadData,
-                                   TStreamProc WriteData, bool HasData) {
-  (void)WriteData;
-  (void)HasData;
-  TImpl& I = *FImpl;
-  if (I.FDefName.empty() || I.FDefFound || !AnsiSameText(Name, I.FDefName)) return;
-  I.FDefFound = true;
-  if (!ReadData) Error(I.FDefLine, "Property " + Name + " cannot be read");
-  if (I.Tok().Kind != TTok::Symbol || I.Tok().Sym != '{')
-    Error(I.Tok().Line, "Binary value expected for " + Name);
-  const std::vector<uint8_t> Bytes = I.ReadBinary(Name);
-  TMemoryStream Data;
-  if (!Bytes.empty()) Data.WriteBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
-  Data.SetPosition(0);
-  ReadData(Data);
-}
-
-std::string TReader::ReadString() {
-  if (FImpl->Tok().Kind != TTok::String) Error(FImpl->Tok().Line, "String expected");
-  std::string V = FImpl->Tok().Text;
-  FImpl->ValueRead();
-  FImpl->Next();
-  return V;
-}
-
-int64_t TReader::ReadInteger() {
-  if (FImpl->Tok().Kind != TTok::Integer) Error(FImpl->Tok().Line, "Integer expected");
-  const int64_t V = FImpl->Tok().Int;
-  FImpl->ValueRead();
-  FImpl->Next();
-  return V;
-}
-
-bool TReader::ReadBoolean() {
-  const bool V = FImpl->IsIdent("True");
-  if (!V && !FImpl->IsIdent("False")) Error(FImpl->Tok().Line, "Boolean expected");
-  FImpl->ValueRead();
-  FImpl->Next();
-  return V;
-}
-
-std::string TReader::ReadIdent() {
-  if (FImpl->Tok().Kind != TTok::Ident) Error(FImpl->Tok().Line, "Identifier expected");
-  std::string V = FImpl->Tok().Text;
-  FImpl->ValueRead();
-  FImpl->Next();
-  return V;
-}
-
-int TReader::Line() const { return FImpl->Tok().Line; }
-
-TComponent* ReadComponentText(TStream& Stream, TComponent* Owner, TComponent* Root) {
-  TReader Reader(Stream);
-  return Reader.ReadRootComponent(Owner, Root);
-}
-
-TComponent* TextToComponent(const std::string& Text, TComponent* Owner, TComponent* Root) {
-  TMemoryStream Stream;
-  if (!Text.empty()) Stream.WriteBuffer(Text.data(), static_cast<int64_t>(Text.size()));
-  Stream.SetPosition(0);
-  TReader Reader(Stream);
-  return Reader.FImpl->Read(Owner, Root, true);
 }
 
 }  // namespace Classes

@@ -159,8 +159,8 @@ static int DaysInMonth(int Year, int Month) {
   return Month == 2 && IsLeapYear(Year) ? 29 : days[Month - 1];
 }
 
-// Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-static int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+// H. Hinnant's algorithms for the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -169,16 +169,16 @@ static int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   return era * 146097 + static_cast<int64_t>(doe) - 719468;
 }
 
-static void CivilFromDays(int64_t z, int& y, int& m, int& d) {
+void CivilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
   z += 719468;
   const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
   const unsigned doe = static_cast<unsigned>(z - era * 146097);
   const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
   const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
   const unsigned mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y = static_cast<int>(static_cast<int64_t>(yoe) + era * 400 + (m <= 2));
+  d = doy - (153 * mp + 2) / 5 + 1;
+  m = mp < 10 ? mp + 3 : mp - 9;
+  y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
 }
 
 // 1899-12-30, day 0 of TDateTime, counted from 1970-01-01.
@@ -188,7 +188,8 @@ bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Result) {
   if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 ||
       Day > DaysInMonth(Year, Month))
     return false;
-  Result = static_cast<double>(DaysFromCivil(Year, Month, Day) - kEpochOffset);
+  Result = static_cast<double>(
+      DaysFromCivil(Year, static_cast<unsigned>(Month), static_cast<unsigned>(Day)) - kEpochOffset);
   return true;
 }
 
@@ -221,7 +222,12 @@ static void SplitDateTime(TDateTime DateTime, int64_t& Days, int64_t& MSecs) {
 void DecodeDate(TDateTime DateTime, int& Year, int& Month, int& Day) {
   int64_t days, ms;
   SplitDateTime(DateTime, days, ms);
-  CivilFromDays(days + kEpochOffset, Year, Month, Day);
+  int64_t y = 0;
+  unsigned m = 0, d = 0;
+  CivilFromDays(days + kEpochOffset, y, m, d);
+  Year = static_cast<int>(y);
+  Month = static_cast<int>(m);
+  Day = static_cast<int>(d);
 }
 
 void DecodeTime(TDateTime DateTime, int& Hour, int& Min, int& Sec, int& MSec) {

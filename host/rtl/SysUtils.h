@@ -80,6 +80,36 @@ int StrToIntDef(const std::string& S, int Default);
 std::string StringReplaceAll(const std::string& S, const std::string& OldPattern,
                              const std::string& NewPattern);
 
+// ---- The Windows-1252 code page and UTF-8 ---------------------------------------------
+
+// The Unicode character of a Windows-1252 byte. Every byte has one: the five bytes the
+// code page leaves undefined (81 8D 8F 90 9D) give the C1 control of the same number,
+// so they survive a round trip.
+char32_t AnsiCharToUnicode(unsigned char C);
+// The Windows-1252 byte of character U; false when the code page has none.
+bool UnicodeToAnsiChar(char32_t U, char& Out);
+
+// Windows-1252 text as UTF-8.
+std::string AnsiToUtf8(const std::string& S);
+// UTF-8 text as Windows-1252. A character the code page lacks, and a byte that is not
+// part of valid UTF-8, becomes '?'.
+std::string Utf8ToAnsi(const std::string& S);
+
+// Why UTF-8 text did not convert: the first offending character, or the first bytes
+// that are not UTF-8.
+struct TUtf8Fault {
+  size_t Offset = 0;     // byte offset in the UTF-8 text
+  bool Invalid = false;  // true: the bytes there are not valid UTF-8
+  char32_t Char = 0;     // the character Windows-1252 lacks, or the first bad byte
+  // In UTF-8, for messages at the edges: "U+4E2D" followed by the character in
+  // quotes, or "byte 0xFF at offset 3, not UTF-8".
+  std::string Describe() const;
+};
+// UTF-8 text as Windows-1252, refusing what does not convert exactly: returns false
+// (Out unspecified, Fault set when given) on invalid UTF-8 (overlong forms and
+// surrogates included) or a character the code page lacks.
+bool TryUtf8ToAnsi(const std::string& S, std::string& Out, TUtf8Fault* Fault = nullptr);
+
 // ---- Format settings ------------------------------------------------------------------
 
 // The process-wide regional settings that date formatting and parsing read at every
@@ -123,6 +153,10 @@ void DecodeTime(TDateTime DateTime, int& Hour, int& Min, int& Sec, int& MSec);
 // 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime DateTime);
 bool IsLeapYear(int Year);
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and back. No
+// range check: callers check the date first (TryEncodeDate).
+int64_t DaysFromCivil(int64_t Year, unsigned Month, unsigned Day);
+void CivilFromDays(int64_t Days, int64_t& Year, unsigned& Month, unsigned& Day);
 
 // Today at 00:00, and the current local date and time.
 TDateTime Date();

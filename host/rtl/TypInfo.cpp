@@ -37,6 +37,14 @@ bool TPropValue::operator==(const TPropValue& Other) const {
   return false;
 }
 
+namespace {
+// The host's own form-file roots without a window are known from the start.
+const bool kHostClasses = [] {
+  RegisterClass({"TDataModule", "", [](Classes::TComponent* Owner) { return new Classes::TDataModule(Owner); }, {}});
+  return true;
+}();
+}  // namespace
+
 void RegisterClass(TClassInfo Info) {
   auto& Slot = Registry()[SysUtils::UpperCase(Info.ClassName)];
   Slot = std::make_unique<TClassInfo>(std::move(Info));

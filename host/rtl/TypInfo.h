@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,9 @@ struct TPropInfo {
   // No default: always written (when Stored allows). Not used for tkStrings (an empty
   // list is never written), tkComponent and tkMethod (none is never written).
   std::optional<TPropValue> Default;
+  // The declared type of the property where a unit gives it a type of its own (so that
+  // a designer can attach a property editor to that type); null otherwise.
+  const std::type_info* Type = nullptr;
 };
 
 struct TClassInfo {
@@ -135,7 +139,7 @@ constexpr bool HasDefault = !std::is_same_v<std::remove_cvref_t<D>, std::nullopt
 
 template <class T, class G, class S, class D = std::nullopt_t>
 TPropInfo BoolProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
-  TPropInfo P{std::move(Name), TTypeKind::tkBoolean, {}, {}, {}, {}, {}};
+  TPropInfo P{std::move(Name), TTypeKind::tkBoolean, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue V = MakeValue(TTypeKind::tkBoolean);
     V.Bool = static_cast<bool>(std::invoke(Get, Detail::As<T>(O)));
@@ -156,7 +160,7 @@ TPropInfo BoolProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
 template <class T, class G, class S, class D = std::nullopt_t>
 TPropInfo IntProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
   using V = Detail::Result<T, G>;
-  TPropInfo P{Name, TTypeKind::tkInteger, {}, {}, {}, {}, {}};
+  TPropInfo P{Name, TTypeKind::tkInteger, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue R = MakeValue(TTypeKind::tkInteger);
     R.Int = static_cast<int64_t>(std::invoke(Get, Detail::As<T>(O)));
@@ -175,7 +179,7 @@ TPropInfo IntProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
 
 template <class T, class G, class S, class D = std::nullopt_t>
 TPropInfo CharProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
-  TPropInfo P{std::move(Name), TTypeKind::tkChar, {}, {}, {}, {}, {}};
+  TPropInfo P{std::move(Name), TTypeKind::tkChar, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue V = MakeValue(TTypeKind::tkChar);
     V.Str = std::string(1, static_cast<char>(std::invoke(Get, Detail::As<T>(O))));
@@ -194,7 +198,7 @@ TPropInfo CharProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
 
 template <class T, class G, class S, class D = std::nullopt_t>
 TPropInfo StringProp(std::string Name, G Get, S Set, D Default = std::nullopt) {
-  TPropInfo P{std::move(Name), TTypeKind::tkString, {}, {}, {}, {}, {}};
+  TPropInfo P{std::move(Name), TTypeKind::tkString, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue V = MakeValue(TTypeKind::tkString);
     V.Str = std::invoke(Get, Detail::As<T>(O));
@@ -217,7 +221,7 @@ TPropInfo EnumProp(std::string Name, std::vector<std::string> Elements, G Get, S
                    D Default = std::nullopt) {
   using V = Detail::Result<T, G>;
   const size_t Count = Elements.size();
-  TPropInfo P{Name, TTypeKind::tkEnumeration, std::move(Elements), {}, {}, {}, {}};
+  TPropInfo P{Name, TTypeKind::tkEnumeration, std::move(Elements), {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue R = MakeValue(TTypeKind::tkEnumeration);
     R.Int = static_cast<int64_t>(std::invoke(Get, Detail::As<T>(O)));
@@ -241,7 +245,7 @@ TPropInfo SetProp(std::string Name, std::vector<std::string> Elements, G Get, S 
                   D Default = std::nullopt) {
   using V = Detail::Result<T, G>;
   const size_t Count = Elements.size();
-  TPropInfo P{Name, TTypeKind::tkSet, std::move(Elements), {}, {}, {}, {}};
+  TPropInfo P{Name, TTypeKind::tkSet, std::move(Elements), {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue R = MakeValue(TTypeKind::tkSet);
     R.Int = static_cast<int64_t>(std::invoke(Get, Detail::As<T>(O)));
@@ -263,7 +267,7 @@ TPropInfo SetProp(std::string Name, std::vector<std::string> Elements, G Get, S 
 // replaces its lines.
 template <class T, class A>
 TPropInfo StringsProp(std::string Name, A Access) {
-  TPropInfo P{std::move(Name), TTypeKind::tkStrings, {}, {}, {}, {}, {}};
+  TPropInfo P{std::move(Name), TTypeKind::tkStrings, {}, {}, {}, {}, {}, nullptr};
   auto List = [Access](T& O) -> Classes::TStrings& {
     if constexpr (std::is_pointer_v<std::invoke_result_t<A, T&>>)
       return *std::invoke(Access, O);
@@ -286,7 +290,7 @@ TPropInfo StringsProp(std::string Name, A Access) {
 template <class T, class G, class S>
 TPropInfo ComponentProp(std::string Name, G Get, S Set) {
   using C = std::remove_pointer_t<Detail::Result<T, G>>;
-  TPropInfo P{Name, TTypeKind::tkComponent, {}, {}, {}, {}, {}};
+  TPropInfo P{Name, TTypeKind::tkComponent, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Get](const Classes::TPersistent& O) {
     TPropValue V = MakeValue(TTypeKind::tkComponent);
     C* Comp = std::invoke(Get, Detail::As<T>(O));
@@ -309,7 +313,7 @@ TPropInfo ComponentProp(std::string Name, G Get, S Set) {
 // std::function<Sig>; another type raises EConvertError.
 template <class T, class Sig>
 TPropInfo MethodProp(std::string Name, Classes::TMethod<Sig> T::*Field) {
-  TPropInfo P{Name, TTypeKind::tkMethod, {}, {}, {}, {}, {}};
+  TPropInfo P{Name, TTypeKind::tkMethod, {}, {}, {}, {}, {}, nullptr};
   P.Get = [Field](const Classes::TPersistent& O) {
     const Classes::TMethod<Sig>& M = Detail::As<T>(O).*Field;
     TPropValue V = MakeValue(TTypeKind::tkMethod);

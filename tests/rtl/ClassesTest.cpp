@@ -33,7 +33,12 @@ TEST(ClassesComponent, OwnerDestroysAndAnnouncesRemoval) {
   auto* listener = new Probe(owner, &destroyed, &heard);
   auto* a = new Probe(owner, &destroyed);
   a->SetName("A");
-  EXPECT_THROW((new Probe(nullptr, &destroyed))->SetName("!"), EComponentError);
+  int looseDestroyed = 0;
+  {
+    Probe loose(nullptr, &looseDestroyed);  // no owner: this scope frees it
+    EXPECT_THROW(loose.SetName("!"), EComponentError);
+  }
+  EXPECT_EQ(looseDestroyed, 1);
   auto* b = new Probe(owner, &destroyed);
   EXPECT_THROW(b->SetName("a"), EComponentError);  // names are unique without regard to case
   EXPECT_EQ(owner->FindComponent("a"), a);
