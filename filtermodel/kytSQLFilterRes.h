@@ -15,6 +15,58 @@ namespace kytSQLFilterRes {
 inline constexpr int FirstIdent = 60000;
 inline constexpr int LastIdent = 60063;
 
+// The identifiers of the table, by what they say.
+inline constexpr int sGroupingOptions = 60003;
+inline constexpr int sAcceptFilter = 60005;
+inline constexpr int sRebuildSQL = 60006;
+inline constexpr int sCancelFilter = 60007;
+inline constexpr int sShowSQL = 60009;
+inline constexpr int sCaseSensitive = 60011;
+inline constexpr int sFieldName = 60013;
+inline constexpr int sOperator = 60016;
+inline constexpr int sComparisionValue = 60017;
+inline constexpr int sOperation = 60019;
+inline constexpr int sUseParentheses = 60020;
+inline constexpr int sInvalidField = 60023;
+inline constexpr int sClearFilter = 60024;
+inline constexpr int sInvalidComparision = 60025;
+inline constexpr int sProblemAtLine = 60026;
+inline constexpr int sErrorOpeningDataset = 60027;
+inline constexpr int sInvalidDateFormat = 60028;
+inline constexpr int sUnclosedBrackets = 60029;
+inline constexpr int sDefaultDateFormat = 60031;
+inline constexpr int sErrorSettingSQL = 60032;
+inline constexpr int sNewString = 60033;
+inline constexpr int sErrorOpeningNewSQL = 60034;
+inline constexpr int sDatasetNotRecognized = 60035;
+inline constexpr int sAnd = 60036;
+inline constexpr int sOr = 60037;
+inline constexpr int sNot = 60038;
+inline constexpr int sEqual = 60039;
+inline constexpr int sNotEqual = 60040;
+inline constexpr int sGreaterOrEqual = 60041;
+inline constexpr int sLessOrEqual = 60042;
+inline constexpr int sGreater = 60043;
+inline constexpr int sLess = 60044;
+inline constexpr int sStartWith = 60046;
+inline constexpr int sIsNull = 60047;
+inline constexpr int sIsNotNull = 60048;
+inline constexpr int sContains = 60049;
+inline constexpr int sNoFilterDefined = 60050;
+inline constexpr int sCouldNotUpdateFilter = 60051;
+inline constexpr int sSaveFilterTitle = 60052;
+inline constexpr int sReadFilterTitle = 60053;
+inline constexpr int sErrorSavingFilter = 60054;
+inline constexpr int sErrorReadingFilter = 60055;
+inline constexpr int sSaveFilterHint = 60056;
+inline constexpr int sOpenFilterHint = 60057;
+inline constexpr int sFilterPage = 60058;
+inline constexpr int sOrderingPage = 60059;
+inline constexpr int sDescriptionPage = 60060;
+inline constexpr int sFilterDescription = 60061;
+inline constexpr int sOrderingDisabled = 60062;
+inline constexpr int sMustSetDataset = 60063;
+
 // Registers the table with SysUtils::RegisterStr. Runs once, at start-up; calling it
 // again does no harm.
 void RegisterTexts();
@@ -29,5 +81,9 @@ std::string TextForLine(int Ident, int Line);
 // Shows text Ident in a modal message box of kind DlgType with one OK button and no
 // help context; returns when the box is closed. Nothing is formatted into the text.
 void Erro(int Ident, Dialogs::TMsgDlgType DlgType);
+
+// Erro, then the silent abort (SysUtils::EAbort): for an operation that has told the
+// user why it cannot go on.
+[[noreturn]] void ErroAbort(int Ident, Dialogs::TMsgDlgType DlgType);
 
 }  // namespace kytSQLFilterRes

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -88,8 +89,15 @@ static_assert(sizeof(TFType) == 1 && sizeof(TFKind) == 1 && sizeof(TFSpecialOper
 static_assert(sizeof(TSpecialOperators) == 1 && sizeof(TRefreshTypeS) == 1);
 static_assert(TSpecialOperators{opStartingWith, opContains}.Bits() == 3);
 
-// The field-definitions dialog asks a component for a catalogue refresh with this.
-using TRefreshData = std::function<void(TRefreshTypeS RefreshType)>;
+// The field-definitions dialog asks a component for a catalogue refresh with this: a
+// bound method, the object it acts on (Data, so that the object's destructor can tell
+// that it is the one bound) and the code.
+struct TRefreshData {
+  Classes::TObject* Data = nullptr;
+  std::function<void(TRefreshTypeS RefreshType)> Code;
+  explicit operator bool() const { return static_cast<bool>(Code); }
+  void operator()(TRefreshTypeS RefreshType) const { Code(RefreshType); }
+};
 
 // ---- Field catalogue ------------------------------------------------------------------
 
@@ -218,32 +226,84 @@ extern TFilterHeader FH;
 inline constexpr int OrderEntrySize = 255;
 inline constexpr int OrderTextMax = 254;
 
+// The most criterion lines a filter file may hold: the dialog builds a row of controls
+// for every line, and more than this many would leave it unusable.
+inline constexpr int32_t MaxFilterRecords = 1000;
+
 // Writes FH (with FilterCount and OrderCount set from Filter and Box), the records and
 // the items of Box to FileName and returns true.
-// The file is written under a new name in the same folder and renamed over FileName
-// only when all of it is written, so a failed save leaves the old file as it was.
-// Failures: the new file cannot be created, or the header cannot be written: the error
-// propagates. A record, an ordering entry or the final rename fails: message 60054 in a
-// plain box, the new file is removed, the error propagates. Ordering texts longer than
-// 254 characters are cut to 254.
+// The file is written under a new, unpredictable name in the same folder (created
+// exclusively) and renamed over FileName only when all of it is written, so a failed
+// save leaves the old file as it was. The new file keeps the permissions of the one it
+// replaces; when FileName is a symbolic link, the file it points to is replaced.
+// Failures: the new file cannot be created (Classes::EFCreateError naming FileName), or
+// the header cannot be written: the error propagates. A record, an ordering entry or
+// the final rename fails: message 60054 in a plain box, the new file is removed, the
+// error propagates. Ordering texts longer than 254 characters are cut to 254.
 bool WriteFilter(const std::string& FileName, FilterArray& Filter, Classes::TStrings& Box);
 
 // Reads FileName into FH, Filter (resized to the header's count) and Box (cleared, then
 // one item per ordering entry) and returns true.
 // Failures: the file cannot be opened (Classes::EFOpenError) or is shorter than the
-// header (Classes::EReadError): the error propagates, no message. A negative count, or
-// counts the rest of the file cannot hold: message 60055 in a plain box and
-// Classes::EReadError, before anything is allocated; FH, Filter and Box are unchanged.
+// header (Classes::EReadError): the error propagates, no message. A negative count,
+// more than MaxFilterRecords records, or counts the rest of the file cannot hold:
+// message 60055 in a plain box and Classes::EReadError, before anything is allocated;
+// FH, Filter and Box are unchanged.
 // A read that fails later (the file shrank meanwhile): message 60055, the read error
 // propagates. Ordering entries with a length byte above 254 give their 254 characters.
 bool ReadFilter(const std::string& FileName, FilterArray& Filter, Classes::TStrings& Box);
 
 // ---- Table discovery ------------------------------------------------------------------
 
+// How a statement names the columns of each table it reads: the key is a catalogue
+// TableName (with its trailing "."), the value the qualifier the statement writes before
+// a column of that table (its alias, or its quoted name, followed by "."). A table
+// without an entry is written as the catalogue names it.
+using TTableAliases = std::map<std::string, std::string>;
+
 // Appends the tables of SQL's FROM list and of every JOIN to List (upper-cased, without
 // aliases) and then strips the alias from every entry of List. List is not emptied
 // first. The time taken is linear in the length of SQL.
 void GetUsedTables(const std::string& SQL, Classes::TStrings& List);
+
+// One table that a statement reads, and the name its columns go by there.
+struct TTableRef {
+  // As the statement names the table: an unquoted name upper-cased (the engines fold
+  // it so), a quoted name exactly as written, quotes included ("Order Lines"); parts of
+  // a dotted name are joined by ".".
+  std::string Table;
+  // As written, quotes included; empty when the table has none.
+  std::string Alias;
+  // A selectable procedure called with arguments ("PROC(1, 2) P"): its columns go by
+  // Qualifier like a table's, but "select * from" it without arguments reads nothing.
+  bool Procedure = false;
+
+  bool Quoted() const { return !Table.empty() && Table.front() == '"'; }
+  // The table's own name: Table without its quotes ("" inside quotes is one ").
+  std::string Name() const;
+  // What the statement writes before a column of this table: Alias, else Table,
+  // followed by ".".
+  std::string Qualifier() const { return (Alias.empty() ? Table : Alias) + "."; }
+  friend bool operator==(const TTableRef&, const TTableRef&) = default;
+};
+
+// Refs := the tables of every top-level FROM list of SQL (UNION branches included) and
+// of its JOINs, in statement order, each with its alias; a table named twice is listed
+// twice. Selectable procedures with arguments are listed with Procedure set. What is
+// no table name is left out: derived tables "(SELECT ...) X" and the names a WITH
+// clause defines.
+// Comments (-- and /* */), string literals and parenthesised text are never read as
+// part of the list. Never raises; text that is not SQL gives what it can, maybe nothing.
+void GetTableRefs(const std::string& SQL, std::vector<TTableRef>& Refs);
+
+// Aliases := the qualifier (TTableRef::Qualifier) of each table of Refs that a catalogue
+// TableName of ACampos names where the statement writes it otherwise. A TableName
+// (without its ".") names the first table of Refs that has that name: compared without
+// regard to letter case for an unquoted name, exactly for a quoted one; when no quoted
+// name matches exactly, the first that matches without regard to case is taken (SQLite
+// folds every name, and its catalogue names come upper-cased). A TableName that names no
+// table of Refs, or that is already the statement's qualifier, gets no entry.
+void MatchTableAliases(const std::vector<TTableRef>& Refs, const TCampos& ACampos, TTableAliases& Aliases);
 
 // The index of the first entry of ACampos whose FieldName equals FieldName (trimmed of
 // blanks and control characters; exact, case-sensitive), or -1. TableName takes no

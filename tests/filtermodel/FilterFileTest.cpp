@@ -277,3 +277,128 @@ TEST_F(FilterFile, FailedSaveKeepsTheOldFile) {
   }
   EXPECT_TRUE(ScriptedHost().Boxes.empty());
 }
+
+namespace {
+
+void PutInt32(std::vector<char>& B, size_t At, int32_t V) {
+  const uint32_t u = static_cast<uint32_t>(V);
+  for (int i = 0; i < 4; ++i) B[At + static_cast<size_t>(i)] = static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+// A length byte at At, then the characters.
+void PutShort(std::vector<char>& B, size_t At, const std::string& S) {
+  B[At] = static_cast<char>(S.size());
+  std::copy(S.begin(), S.end(), B.begin() + static_cast<std::ptrdiff_t>(At + 1));
+}
+
+}  // namespace
+
+// The file layout written out by hand, byte by byte, against what WriteFilter writes and
+// what ReadFilter takes from it.
+TEST_F(FilterFile, HandWrittenLayoutMatchesWriteAndRead) {
+  struct Text {
+    const char* Begin;
+    const char* Field;
+    const char* Table;
+    const char* Op;
+    const char* Value;
+    const char* End;
+    int32_t Operation;
+  };
+  const Text lines[] = {
+      {"((", "NAME", "C.", "Starting with", "Jos\xE9", "", 2},
+      {"", "TOTAL", "ORDERS.", ">=", "100", "))", -1},
+  };
+  const std::string order[] = {"ORDERS.ID", "C.NAME"};
+  const std::string description = "Big\r\norders";
+
+  std::vector<char> hand(1036 + 2 * 1540 + 2 * 255, '\0');
+  std::copy(description.begin(), description.end(), hand.begin());
+  PutInt32(hand, 1028, 2);
+  PutInt32(hand, 1032, 2);
+  for (size_t i = 0; i < 2; ++i) {
+    const size_t at = 1036 + i * 1540;
+    const Text& t = lines[i];
+    PutShort(hand, at + 0, t.Begin);
+    PutShort(hand, at + 256, t.Field);
+    PutShort(hand, at + 512, t.Table);
+    PutShort(hand, at + 768, t.Op);
+    PutShort(hand, at + 1024, t.Value);
+    PutShort(hand, at + 1280, t.End);
+    PutInt32(hand, at + 1536, t.Operation);
+  }
+  for (size_t i = 0; i < 2; ++i) PutShort(hand, 1036 + 2 * 1540 + i * 255, order[i]);
+
+  FilterArray records;
+  for (const Text& t : lines) {
+    FilterRec r{};
+    r.BeginGroup.Set(t.Begin);
+    r.FieldName.Set(t.Field);
+    r.TableName.Set(t.Table);
+    r.Operator.Set(t.Op);
+    r.Value.Set(t.Value);
+    r.EndGroup.Set(t.End);
+    r.Operation = t.Operation;
+    records.push_back(r);
+  }
+  Classes::TStringList box;
+  for (const std::string& o : order) box.Add(o);
+  FH = TFilterHeader{};
+  FH.SetDescription(description);
+  ASSERT_TRUE(WriteFilter(Path("w.flt"), records, box));
+  EXPECT_EQ(Load(Path("w.flt")), hand);
+
+  Save(Path("hand.flt"), hand);
+  FH = TFilterHeader{};
+  FilterArray back;
+  Classes::TStringList got;
+  ASSERT_TRUE(ReadFilter(Path("hand.flt"), back, got));
+  EXPECT_EQ(FH.GetDescription(), description);
+  ASSERT_EQ(back.size(), 2u);
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(back[i].BeginGroup.Str(), lines[i].Begin);
+    EXPECT_EQ(back[i].FieldName.Str(), lines[i].Field);
+    EXPECT_EQ(back[i].TableName.Str(), lines[i].Table);
+    EXPECT_EQ(back[i].Operator.Str(), lines[i].Op);
+    EXPECT_EQ(back[i].Value.Str(), lines[i].Value);
+    EXPECT_EQ(back[i].EndGroup.Str(), lines[i].End);
+    EXPECT_EQ(back[i].Operation, lines[i].Operation);
+  }
+  EXPECT_EQ(got.Text(), "ORDERS.ID\r\nC.NAME\r\n");
+}
+
+// The dialog makes a row of controls per record: more than MaxFilterRecords is a read
+// error before anything is allocated or changed, even when the file holds them all.
+TEST_F(FilterFile, RecordCountIsLimited) {
+  struct Row {
+    int32_t Records;
+    bool Accepted;
+  } rows[] = {{1000, true}, {1001, false}, {65536, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.Records);
+    ScriptedHost().Reset();
+    std::vector<char> header(1036, '\0');
+    PutInt32(header, 1028, r.Records);
+    const std::string file = Path("many.flt");
+    Save(file, header);
+    fs::resize_file(file, 1036 + static_cast<uintmax_t>(r.Records) * 1540);  // zero records, sparse
+    FH.SetDescription("before");
+    FilterArray target{Line("KEEP", "1", 2)};
+    Classes::TStringList box;
+    box.Add("KEEP.ME");
+    if (r.Accepted) {
+      ASSERT_TRUE(ReadFilter(file, target, box));
+      EXPECT_EQ(target.size(), static_cast<size_t>(r.Records));
+      EXPECT_EQ(box.Count(), 0);
+      EXPECT_TRUE(ScriptedHost().Boxes.empty());
+      continue;
+    }
+    EXPECT_THROW(ReadFilter(file, target, box), Classes::EReadError);
+    EXPECT_EQ(BoxesWith("Error reading the filter from file !"), 1);
+    ASSERT_EQ(target.size(), 1u);
+    EXPECT_EQ(target[0].FieldName.Str(), "KEEP");
+    EXPECT_EQ(box.Text(), "KEEP.ME\r\n");
+    EXPECT_EQ(FH.GetDescription(), "before");
+  }
+}

@@ -8,6 +8,10 @@
 
 using namespace kytSQLFilterStruc;
 
+namespace kytSQLFilterStruc {
+void PrintTo(const TTableRef& R, std::ostream* os) { *os << R.Table << " " << R.Alias << (R.Procedure ? " ()" : ""); }
+}  // namespace kytSQLFilterStruc
+
 namespace {
 
 std::vector<std::string> Lines(const Classes::TStrings& L) {
@@ -127,5 +131,89 @@ TEST(GetUsedTables, JoinScanMatchesTheScanOnCopies) {
     std::vector<std::string> expected = JoinTablesByCopies(sql);
     // The FROM list of these statements holds exactly one table.
     EXPECT_EQ(got, expected) << sql;
+  }
+}
+
+TEST(GetTableRefs, TablesWithTheirAliases) {
+  using R = std::vector<TTableRef>;
+  struct Row {
+    const char* Name;
+    std::string SQL;
+    R Expected;
+  };
+  const std::vector<Row> rows = {
+      {"alias", "SELECT O.ID FROM ORDERS O", {{"ORDERS", "O"}}},
+      {"AS alias, lower case", "select o.id from orders as o where o.id > 1", {{"ORDERS", "O"}}},
+      {"no alias", "SELECT * FROM ORDERS WHERE ID = 1", {{"ORDERS", ""}}},
+      {"join with aliases",
+       "SELECT O.ID, C.NAME FROM ORDERS O JOIN CUSTOMER C ON C.ID = O.CUSTOMER_ID ORDER BY 1",
+       {{"ORDERS", "O"}, {"CUSTOMER", "C"}}},
+      {"self-join keeps both", "SELECT * FROM ORDERS A LEFT OUTER JOIN ORDERS B ON B.ID = A.ID + 1",
+       {{"ORDERS", "A"}, {"ORDERS", "B"}}},
+      {"comma list and join", "select * from Orders o, Customer c left join Items i on i.id = o.id where 1=1",
+       {{"ORDERS", "O"}, {"CUSTOMER", "C"}, {"ITEMS", "I"}}},
+      {"quoted name kept exactly", "SELECT L.ID FROM \"Order Lines\" L", {{"\"Order Lines\"", "L"}}},
+      {"quoted name without alias", "SELECT * FROM \"Order Lines\"", {{"\"Order Lines\"", ""}}},
+      {"quoted alias", "SELECT * FROM ORDERS \"o x\"", {{"ORDERS", "\"o x\""}}},
+      {"derived table skipped", "SELECT X.ID FROM (SELECT ID FROM ORDERS) X JOIN CUSTOMER C ON C.ID = X.ID",
+       {{"CUSTOMER", "C"}}},
+      {"procedure with arguments", "SELECT P.A FROM PROC(1, (2)) P, ORDERS", {{"PROC", "P", true}, {"ORDERS", ""}}},
+      {"comments and literals",
+       "SELECT * FROM /* FROM X, */ ORDERS O -- , Y\r\n JOIN CUSTOMER C ON C.NAME = 'A, B JOIN Z ON' WHERE 1=1",
+       {{"ORDERS", "O"}, {"CUSTOMER", "C"}}},
+      {"FROM inside functions and subqueries",
+       "SELECT EXTRACT(YEAR FROM D), (SELECT MAX(ID) FROM T2) FROM ORDERS WHERE A IS DISTINCT FROM B",
+       {{"ORDERS", ""}}},
+      {"LEFT as a function in a condition",
+       "SELECT * FROM A JOIN B ON LEFT(B.N, 1) = A.N JOIN C ON C.I = B.I", {{"A", ""}, {"B", ""}, {"C", ""}}},
+      {"USING and NATURAL", "SELECT * FROM A JOIN B USING (I) NATURAL JOIN C", {{"A", ""}, {"B", ""}, {"C", ""}}},
+      {"union branches", "SELECT ID FROM A UNION ALL SELECT ID FROM B X", {{"A", ""}, {"B", "X"}}},
+      {"names of WITH are no tables", "WITH X AS (SELECT * FROM T) SELECT * FROM X JOIN U ON U.I = X.I",
+       {{"U", ""}}},
+      {"lines and tabs", "SELECT *\r\nFROM\tORDERS\r\n  O\r\nORDER BY O.ID", {{"ORDERS", "O"}}},
+      {"no FROM", "SELECT 1", {}},
+      {"unterminated literal", "SELECT * FROM A WHERE X = 'oops", {{"A", ""}}},
+  };
+  for (const Row& r : rows) {
+    std::vector<TTableRef> refs = {{"STALE", ""}};
+    GetTableRefs(r.SQL, refs);
+    EXPECT_EQ(refs, r.Expected) << r.Name;
+  }
+}
+
+TEST(MatchTableAliases, CatalogueTablesGetTheStatementsQualifier) {
+  struct Row {
+    const char* Name;
+    std::string SQL;
+    std::vector<std::string> Tables;  // catalogue TableNames
+    TTableAliases Expected;
+  };
+  const std::vector<Row> rows = {
+      {"alias", "SELECT * FROM ORDERS O", {"ORDERS."}, {{"ORDERS.", "O."}}},
+      {"no alias needs no entry", "SELECT * FROM orders", {"ORDERS."}, {}},
+      {"two tables, one unknown", "SELECT * FROM ORDERS O JOIN CUSTOMER C ON 1=1", {"ORDERS.", "CUSTOMER.", "ITEMS.", "."},
+       {{"ORDERS.", "O."}, {"CUSTOMER.", "C."}}},
+      {"self-join takes the first", "SELECT * FROM ORDERS A JOIN ORDERS B ON 1=1", {"ORDERS."}, {{"ORDERS.", "A."}}},
+      {"procedure", "SELECT * FROM BIG_ORDERS(1, 2) P", {"BIG_ORDERS."}, {{"BIG_ORDERS.", "P."}}},
+      {"quoted mixed case without alias", "SELECT * FROM \"Order Lines\"", {"Order Lines."},
+       {{"Order Lines.", "\"Order Lines\"."}}},
+      {"quoted with alias", "SELECT * FROM \"Order Lines\" L", {"Order Lines."}, {{"Order Lines.", "L."}}},
+      {"quoted name is exact before it is folded", "SELECT * FROM \"orders\" A, \"ORDERS\" B", {"ORDERS."},
+       {{"ORDERS.", "B."}}},
+      {"upper-cased catalogue name of a quoted table", "SELECT * FROM \"Order Lines\" L", {"ORDER LINES."},
+       {{"ORDER LINES.", "L."}}},
+  };
+  for (const Row& r : rows) {
+    TCampos campos;
+    for (const std::string& t : r.Tables) {
+      auto* c = new TCampo;
+      c->TableName = t;
+      campos.Add(c);
+    }
+    std::vector<TTableRef> refs;
+    GetTableRefs(r.SQL, refs);
+    TTableAliases aliases = {{"STALE.", "S."}};
+    MatchTableAliases(refs, campos, aliases);
+    EXPECT_EQ(aliases, r.Expected) << r.Name;
   }
 }
