@@ -1,6 +1,9 @@
 #include "host/ui/Buttons.h"
 
+#include <QShortcut>
+
 #include "host/ui/AnsiText.h"
+#include "host/ui/Forms.h"
 
 namespace Buttons {
 
@@ -28,6 +31,49 @@ void TSpeedButton::SetGlyph(const QIcon& Glyph) {
 
 void TSpeedButton::Click() {
   if (OnClick) Controls::Dispatch([this] { OnClick(this); });
+}
+
+// ---- TBitBtn --------------------------------------------------------------------------
+
+TBitBtn::TBitBtn(Classes::TComponent* AOwner) : QPushButton(nullptr), Controls::TWinControl(AOwner, *this) {
+  // Only the button marked as default takes Enter; Qt would make every button of a
+  // dialog a default candidate.
+  setAutoDefault(false);
+  connect(this, &QPushButton::clicked, [this] { Click(); });
+}
+
+std::string TBitBtn::Caption() const {
+  std::string out;
+  AnsiText::FromQString(text(), out);
+  return out;
+}
+
+void TBitBtn::SetCaption(const std::string& Value) { setText(AnsiText::ToQString(Value)); }
+
+void TBitBtn::SetDefault(bool Value) { setDefault(Value); }
+
+void TBitBtn::SetCancel(bool Value) {
+  FCancel = Value;
+  if (Value && !FEscape) {
+    FEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FEscape->setContext(Qt::WindowShortcut);
+    connect(FEscape, &QShortcut::activated, [this] { Click(); });
+  }
+  if (FEscape) FEscape->setEnabled(Value);
+}
+
+void TBitBtn::Click() {
+  // A handler that failed (or aborted) keeps the form open.
+  bool done = true;
+  if (OnClick) {
+    done = false;
+    Controls::Dispatch([&] {
+      OnClick(this);
+      done = true;
+    });
+  }
+  if (!done || FModalResult == 0) return;
+  if (auto* form = dynamic_cast<Forms::TForm*>(window())) form->SetModalResult(FModalResult);
 }
 
 }  // namespace Buttons

@@ -1,14 +1,18 @@
-// Host speed button: a flat tool-bar button with a caption or a glyph.
+// Host buttons: the flat tool-bar speed button with a caption or a glyph, and the
+// dialog push button that can close its form with a modal result.
 //
 // User-interface thread only.
 #pragma once
 
 #include <QIcon>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <string>
 
 #include "host/ui/Controls.h"
+
+class QShortcut;
 
 namespace Buttons {
 
@@ -25,6 +29,32 @@ class TSpeedButton : public QToolButton, public Controls::TWinControl {
   // Presses the button as the user would: runs OnClick.
   void Click();
   Classes::TNotifyEvent OnClick;
+};
+
+// A push button of a dialog. Clicking it runs OnClick and then, when its ModalResult
+// is not 0, sets that result on the form it sits in, which closes a shown form.
+class TBitBtn : public QPushButton, public Controls::TWinControl {
+ public:
+  explicit TBitBtn(Classes::TComponent* AOwner);
+  std::string ClassName() const override { return "TBitBtn"; }
+  std::string Caption() const;
+  void SetCaption(const std::string& Value);
+  // The default button is clicked by Enter anywhere in the form.
+  bool Default() const { return isDefault(); }
+  void SetDefault(bool Value);
+  // The cancel button is clicked by Esc anywhere in the form.
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool Value);
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int Value) { FModalResult = Value; }
+  // Presses the button as the user would.
+  void Click();
+  Classes::TNotifyEvent OnClick;
+
+ private:
+  bool FCancel = false;
+  int FModalResult = 0;
+  QShortcut* FEscape = nullptr;  // owned by the button (Qt's tree)
 };
 
 }  // namespace Buttons

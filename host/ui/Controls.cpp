@@ -95,6 +95,7 @@ void TControl::SetFont(const TFont& Value) {
   if (!Value.Name.empty()) font.setFamily(AnsiText::ToQString(Value.Name));
   if (Value.Size > 0) font.setPointSize(Value.Size);
   font.setBold(Value.Bold);
+  font.setUnderline(Value.Underline);
   FWidget.setFont(font);
   if (Value.Color != clDefault) {
     QPalette palette = FWidget.palette();

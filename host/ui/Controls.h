@@ -32,6 +32,8 @@ inline constexpr TColor clDefault = -1;
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clRed = 0x0000FF;
 inline constexpr TColor clWhite = 0xFFFFFF;
+// A pale yellow that marks a control as different from its neighbours.
+inline constexpr TColor clPaleYellow = 0x80FFFF;
 QColor ToQColor(TColor Color);
 
 // Runs an event handler: EAbort is dropped silently, any other exception is shown
@@ -43,6 +45,7 @@ struct TFont {
   int Size = 0;      // points; 0: the style's size
   bool Bold = false;
   TColor Color = clDefault;
+  bool Underline = false;
   bool operator==(const TFont&) const = default;
 };
 

@@ -4,9 +4,19 @@
 #include <QTimer>
 
 #include "host/ui/AnsiText.h"
+#include "host/rtl/TypInfo.h"
 #include "host/ui/Dialogs.h"
 
 namespace Forms {
+
+namespace {
+// A form is a form-file root: its components are read into it and written from it.
+const bool kRegistered = [] {
+  TypInfo::RegisterClass({"TForm", "", [](Classes::TComponent* Owner) { return new TForm(Owner); },
+                          {TypInfo::StringProp<TForm>("Caption", &TForm::Caption, &TForm::SetCaption)}});
+  return true;
+}();
+}  // namespace
 
 TForm::TForm(Classes::TComponent* AOwner) : QDialog(nullptr), Controls::TWinControl(AOwner, *this) {
   setAttribute(Qt::WA_DeleteOnClose, false);

@@ -75,8 +75,8 @@ void TMaskEdit::SetEditMask(const std::string& Value) {
   FEditMask = Value;
   const std::string kept = Text();
   const bool modified = Modified();
-  setInputMask(AnsiText::ToQString(ToQtInputMask(Value)));
-  setText(AnsiText::ToQString(kept));
+  SetQtInputMask(AnsiText::ToQString(ToQtInputMask(Value)));
+  SetQtText(AnsiText::ToQString(kept));
   setModified(modified);
 }
 

@@ -25,7 +25,8 @@ class TMaskEdit : public StdCtrls::TEdit {
   explicit TMaskEdit(Classes::TComponent* AOwner);
   std::string ClassName() const override { return "TMaskEdit"; }
   const std::string& EditMask() const { return FEditMask; }
-  // Keeps what of the present text fits the new mask.
+  // Keeps what of the present text fits the new mask: all of it for the empty mask,
+  // whatever MaxLength is.
   void SetEditMask(const std::string& Value);
 
  private:

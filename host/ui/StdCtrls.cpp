@@ -7,8 +7,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QAbstractListModel>
 #include <QStyledItemDelegate>
+#include <QValidator>
 
 #include <algorithm>
 #include <vector>
@@ -43,6 +45,9 @@ QVariant DataOf(Classes::TObject* Object) {
   return QVariant::fromValue(reinterpret_cast<quintptr>(Object));
 }
 
+// The background of a selected owner-drawn item: a light blue.
+constexpr Controls::TColor kSelectedItemColor = 0xF0D8C0;
+
 // The drag payload's format: the source is taken from the drag itself.
 const char* const kDragFormat = "application/x-kyt-control";
 
@@ -50,22 +55,50 @@ const char* const kDragFormat = "application/x-kyt-control";
 
 // ---- TEdit ----------------------------------------------------------------------------
 
+// The user's length limit. Qt's own maxLength would cut text the program sets (and an
+// input mask resets it), so the limit is a validator: Qt undoes a user edit it refuses
+// and keeps whatever the program sets.
+class TEdit::TLengthLimit : public QValidator {
+ public:
+  explicit TLengthLimit(TEdit& Edit) : QValidator(&Edit), FEdit(Edit) {}
+  State validate(QString& Input, int&) const override {
+    if (FEdit.FProgramSets || FEdit.FMaxLength == 0 || !FEdit.inputMask().isEmpty()) return Acceptable;
+    const int length = static_cast<int>(Input.size());
+    // Shortening a text longer than the limit stays possible.
+    return length > FEdit.FMaxLength && length > FEdit.FLastLength ? Invalid : Acceptable;
+  }
+
+ private:
+  TEdit& FEdit;
+};
+
 TEdit::TEdit(Classes::TComponent* AOwner) : QLineEdit(nullptr), TWinControl(AOwner, *this) {
-  connect(this, &QLineEdit::textChanged, [this] {
-    if (OnChange) Controls::Dispatch([this] { OnChange(this); });
-  });
+  setValidator(new TLengthLimit(*this));
+  connect(this, &QLineEdit::textChanged, [this](const QString& Text) { FLastLength = static_cast<int>(Text.size()); });
+  connect(this, &QLineEdit::textEdited, [this] { Change(); });
 }
 
 std::string TEdit::Text() const { return FromQ(text()); }
 
 void TEdit::SetText(const std::string& Value) {
-  setText(ToQString(Value));
+  SetQtText(ToQString(Value));
   setModified(false);
 }
 
-void TEdit::SetMaxLength(int Value) {
-  FMaxLength = Value < 0 ? 0 : Value;
-  setMaxLength(FMaxLength == 0 ? 32767 : FMaxLength);
+void TEdit::SetQtText(const QString& Value) {
+  const QScopedValueRollback program(FProgramSets, true);
+  setText(Value);
+}
+
+void TEdit::SetQtInputMask(const QString& Value) {
+  const QScopedValueRollback program(FProgramSets, true);
+  setInputMask(Value);
+}
+
+void TEdit::SetMaxLength(int Value) { FMaxLength = Value < 0 ? 0 : Value; }
+
+void TEdit::Change() {
+  if (OnChange) Controls::Dispatch([this] { OnChange(this); });
 }
 
 bool TEdit::KeyPress(char& Key) {
@@ -98,6 +131,15 @@ void TEdit::keyPressEvent(QKeyEvent* Event) {
   } else {
     insert(ToQString(std::string(1, key)));
   }
+}
+
+void TEdit::DoExit() {
+  if (OnExit) Controls::Dispatch([this] { OnExit(this); });
+}
+
+void TEdit::focusOutEvent(QFocusEvent* Event) {
+  QLineEdit::focusOutEvent(Event);
+  DoExit();
 }
 
 void TEdit::TypeText(const std::string& Text) {
@@ -213,9 +255,13 @@ class TComboBox::TItems : public Classes::TStrings {
     FBox.insertItem(index, ToQString(S), DataOf(nullptr));
     return index;
   }
+  // Deleting the chosen item leaves no choice (Qt would choose a neighbour); deleting
+  // another keeps the chosen item chosen.
   void Delete(int Index) override {
     CheckIndex(Index, Count());
+    const bool chosen = FBox.currentIndex() == Index;
     FBox.removeItem(Index);
+    if (chosen) FBox.setCurrentIndex(-1);
   }
   void Clear() override { FBox.clear(); }
   // The items of another drop-down are copied as one block (the texts are shared, not
@@ -342,6 +388,21 @@ class TListBox::TItems : public Classes::TStrings {
     delete FBox.takeItem(Index);
   }
   void Clear() override { FBox.clear(); }
+  int Add(const std::string& S) override {
+    const int index = FBox.FSorted ? SortedPosition(S) : Count();
+    Insert(index, S);
+    return index;
+  }
+  // Where S goes in the sorted order: after every item that does not sort after it.
+  int SortedPosition(const std::string& S) const {
+    int low = 0, high = Count();
+    while (low < high) {
+      const int mid = (low + high) / 2;
+      if (SysUtils::AnsiCompareText(Get(mid), S) <= 0) low = mid + 1;
+      else high = mid;
+    }
+    return low;
+  }
 
  private:
   TListBox& FBox;
@@ -361,7 +422,7 @@ class TListBox::TDelegate : public QStyledItemDelegate {
     if (Option.state & QStyle::State_HasFocus) state |= odFocused;
     Painter->save();
     FBox.FCanvas.SetPainter(Painter);
-    FBox.FCanvas.BrushColor = (state & odSelected) ? 0xF0D8C0 : Controls::clWhite;
+    FBox.FCanvas.BrushColor = (state & odSelected) ? kSelectedItemColor : Controls::clWhite;
     Controls::Dispatch([&] { FBox.OnDrawItem(&FBox, Index.row(), Option.rect, state); });
     FBox.FCanvas.SetPainter(nullptr);
     Painter->restore();
@@ -385,6 +446,9 @@ TListBox::TListBox(Classes::TComponent* AOwner)
   setDragDropMode(QAbstractItemView::NoDragDrop);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
+  connect(this, &QAbstractItemView::clicked, [this] {
+    if (OnClick) Controls::Dispatch([this] { OnClick(this); });
+  });
 }
 
 TListBox::~TListBox() = default;
@@ -401,6 +465,50 @@ int TListBox::ItemAtPos(Controls::TPoint Pos, bool Existing) const {
   if (count() == 0) return 0;
   const QRect last = visualItemRect(item(count() - 1));
   return Pos.Y > last.bottom() ? count() : -1;
+}
+
+void TListBox::SetSorted(bool Value) {
+  if (Value == FSorted) return;
+  FSorted = Value;
+  if (!FSorted || count() < 2) return;
+  // A stable sort by AnsiCompareText of the texts; items keep their objects.
+  std::vector<QListWidgetItem*> items;
+  while (count() > 0) items.push_back(takeItem(0));
+  std::stable_sort(items.begin(), items.end(), [](QListWidgetItem* A, QListWidgetItem* B) {
+    return SysUtils::AnsiCompareText(FromQ(A->text()), FromQ(B->text())) < 0;
+  });
+  for (QListWidgetItem* item : items) addItem(item);
+}
+
+void TListBox::ClickItem(int Index) {
+  SetItemIndex(Index);
+  if (OnClick) Controls::Dispatch([this] { OnClick(this); });
+}
+
+void TListBox::KeyUp(uint16_t Key, TShiftState Shift) {
+  if (OnKeyUp) Controls::Dispatch([&] { OnKeyUp(this, Key, Shift); });
+}
+
+void TListBox::keyReleaseEvent(QKeyEvent* Event) {
+  QListWidget::keyReleaseEvent(Event);
+  if (Event->isAutoRepeat()) return;
+  uint16_t key = 0;
+  switch (Event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: key = VK_RETURN; break;
+    case Qt::Key_Escape: key = VK_ESCAPE; break;
+    case Qt::Key_Left: key = VK_LEFT; break;
+    case Qt::Key_Up: key = VK_UP; break;
+    case Qt::Key_Right: key = VK_RIGHT; break;
+    case Qt::Key_Down: key = VK_DOWN; break;
+    case Qt::Key_Delete: key = VK_DELETE; break;
+    default: break;
+  }
+  TShiftState shift = 0;
+  if (Event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
+  if (Event->modifiers() & Qt::AltModifier) shift |= ssAlt;
+  if (Event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+  KeyUp(key, shift);
 }
 
 void TListBox::SetStyle(TListBoxStyle Value) {
@@ -551,5 +659,12 @@ TLabel::TLabel(Classes::TComponent* AOwner) : QLabel(nullptr), TWinControl(AOwne
 
 std::string TLabel::Caption() const { return FromQ(text()); }
 void TLabel::SetCaption(const std::string& Value) { setText(ToQString(Value)); }
+
+// ---- TGroupBox ------------------------------------------------------------------------
+
+TGroupBox::TGroupBox(Classes::TComponent* AOwner) : QGroupBox(nullptr), TWinControl(AOwner, *this) {}
+
+std::string TGroupBox::Caption() const { return FromQ(title()); }
+void TGroupBox::SetCaption(const std::string& Value) { setTitle(ToQString(Value)); }
 
 }  // namespace StdCtrls

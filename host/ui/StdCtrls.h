@@ -11,11 +11,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +30,20 @@ namespace StdCtrls {
 using Controls::TWinControl;
 using TKeyPressEvent = std::function<void(Classes::TObject* Sender, char& Key)>;
 
+// The modifier keys held with a key; bit n is element n.
+enum TShiftStateFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4 };
+using TShiftState = unsigned;
+// Key codes of the key events, as the host numbers its virtual keys.
+inline constexpr uint16_t VK_RETURN = 13;
+inline constexpr uint16_t VK_ESCAPE = 27;
+inline constexpr uint16_t VK_LEFT = 37;
+inline constexpr uint16_t VK_UP = 38;
+inline constexpr uint16_t VK_RIGHT = 39;
+inline constexpr uint16_t VK_DOWN = 40;
+inline constexpr uint16_t VK_DELETE = 46;
+// Told of a key released; Key is 0 for keys without a code here.
+using TKeyEvent = std::function<void(Classes::TObject* Sender, uint16_t& Key, TShiftState Shift)>;
+
 // A one-line edit.
 class TEdit : public QLineEdit, public TWinControl {
  public:
@@ -35,9 +51,12 @@ class TEdit : public QLineEdit, public TWinControl {
   std::string ClassName() const override { return "TEdit"; }
 
   virtual std::string Text() const;
-  // Sets the text as the program: Modified becomes false.
+  // Sets the text as the program, whole whatever MaxLength is: Modified becomes false
+  // and OnChange does not fire.
   virtual void SetText(const std::string& Value);
-  // 0: no limit.
+  // The most characters the user may bring the text to by typing, pasting or dropping;
+  // 0: no limit. A limit never cuts text: neither the present text when it is set, nor
+  // text the program sets later. The user may still shorten a longer text.
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value);
   // True once the user has changed the text since the program last set it.
@@ -45,23 +64,41 @@ class TEdit : public QLineEdit, public TWinControl {
   void SetModified(bool Value) { setModified(Value); }
   // Types Text as the user would, one key press at a time (through OnKeyPress).
   void TypeText(const std::string& Text);
+  bool ReadOnly() const { return isReadOnly(); }
+  void SetReadOnly(bool Value) { setReadOnly(Value); }
+  // The focus leaves the edit, as when the user moves on: runs OnExit.
+  void DoExit();
 
   // Told of every typed character (backspace is #8); setting Key to #0 drops it.
   TKeyPressEvent OnKeyPress;
+  // Told when the user has changed the text; never when the program sets it.
   Classes::TNotifyEvent OnChange;
+  Classes::TNotifyEvent OnExit;
 
  protected:
   void keyPressEvent(QKeyEvent* Event) override;
+  void focusOutEvent(QFocusEvent* Event) override;
   // Offers Key to OnKeyPress; false when the handler dropped it.
   bool KeyPress(char& Key);
+  // Runs OnChange; the one way it is raised.
+  virtual void Change();
+  // Put Value into the Qt widget as the program does: past the user's length limit,
+  // and without OnChange.
+  void SetQtText(const QString& Value);
+  void SetQtInputMask(const QString& Value);
 
  private:
+  class TLengthLimit;
   int FMaxLength = 0;
+  int FLastLength = 0;        // the text's length before the change being checked
+  bool FProgramSets = false;  // the program, not the user, is changing the text
 };
 
 enum class TComboBoxStyle { csDropDown, csDropDownList };
 
 // A drop-down list. Sorted lists keep their items in the order of AnsiCompareText.
+// The choice follows its item when items are added or deleted around it; deleting the
+// chosen item leaves no choice.
 class TComboBox : public QComboBox, public TWinControl {
  public:
   explicit TComboBox(Classes::TComponent* AOwner);
@@ -145,12 +182,23 @@ class TListBox : public QListWidget, public TWinControl {
   void SetItemHeight(int Value);
   TDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  // A sorted list puts every added item in the order of AnsiCompareText (equal texts
+  // after the ones there); sorting sorts the present items at once.
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  // Clicks item Index as the user would: selects it and runs OnClick.
+  void ClickItem(int Index);
+  // Releases Key with the modifiers Shift as the user would: runs OnKeyUp.
+  void KeyUp(uint16_t Key, TShiftState Shift);
   // The canvas of the owner-draw event.
   Controls::TCanvas* Canvas() { return &FCanvas; }
 
   TDrawItemEvent OnDrawItem;
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
+  // The user chose an item with the mouse.
+  Classes::TNotifyEvent OnClick;
+  TKeyEvent OnKeyUp;
 
   // What a drop of Source at (X, Y) does, as the mouse would do it: asks OnDragOver,
   // and when accepted runs OnDragDrop. Returns whether it was accepted.
@@ -162,6 +210,7 @@ class TListBox : public QListWidget, public TWinControl {
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dragMoveEvent(QDragMoveEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  void keyReleaseEvent(QKeyEvent* Event) override;
 
  private:
   class TItems;
@@ -171,6 +220,7 @@ class TListBox : public QListWidget, public TWinControl {
   TListBoxStyle FStyle = TListBoxStyle::lbStandard;
   int FItemHeight = 16;
   TDragMode FDragMode = TDragMode::dmManual;
+  bool FSorted = false;
   Controls::TCanvas FCanvas;
   QPoint FPressPos;
   bool FPressed = false;
@@ -207,6 +257,15 @@ class TLabel : public QLabel, public TWinControl {
  public:
   explicit TLabel(Classes::TComponent* AOwner);
   std::string ClassName() const override { return "TLabel"; }
+  std::string Caption() const;
+  void SetCaption(const std::string& Value);
+};
+
+// A frame with a caption around other controls.
+class TGroupBox : public QGroupBox, public TWinControl {
+ public:
+  explicit TGroupBox(Classes::TComponent* AOwner);
+  std::string ClassName() const override { return "TGroupBox"; }
   std::string Caption() const;
   void SetCaption(const std::string& Value);
 };

@@ -3,7 +3,11 @@
 // event handlers that never let an exception into the event loop.
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <functional>
 
 #include "host/ui/Forms.h"
 #include "host/ui/Mask.h"
@@ -43,8 +47,85 @@ TEST(HostControls, EditsMasksAndModified) {
   EXPECT_FALSE(edit.Modified());
   edit.SetMaxLength(0);
   EXPECT_EQ(edit.Text().size(), 58u);
-  edit.SetMaxLength(4);
-  EXPECT_EQ(edit.Text(), "free");
+  edit.SetMaxLength(4);  // a limit for the user: the program's text stays whole
+  EXPECT_EQ(edit.Text().size(), 58u);
+}
+
+TEST(HostEdit, LengthLimitHoldsTheUserOnly) {
+  struct Case {
+    const char* name;
+    int limit;
+    bool limitFirst;      // the limit is set before the program's text
+    const char* program;  // set by the program
+    const char* typed;    // then typed at the end ("\b" backspace)
+    const char* pasted;   // then pasted at the end
+    const char* text;
+  } cases[] = {
+      {"program_text_after_limit", 5, true, "ABCDEFGH", "", "", "ABCDEFGH"},
+      {"limit_after_program_text", 5, false, "ABCDEFGH", "", "", "ABCDEFGH"},
+      {"typing_stops_at_limit", 5, true, "", "ABCDEFGH", "", "ABCDE"},
+      {"typing_into_long_text", 5, true, "ABCDEFGH", "X", "", "ABCDEFGH"},
+      {"backspace_shortens_long_text", 5, true, "ABCDEFGH", "\b", "", "ABCDEFG"},
+      {"paste_beyond_limit", 5, true, "AB", "", "CDEF", "AB"},
+      {"paste_up_to_limit", 5, true, "AB", "", "CDE", "ABCDE"},
+      {"no_limit", 0, true, "", "ABCDEFGH", "IJ", "ABCDEFGHIJ"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StdCtrls::TEdit edit(nullptr);
+    if (c.limitFirst) edit.SetMaxLength(c.limit);
+    edit.SetText(c.program);
+    if (!c.limitFirst) edit.SetMaxLength(c.limit);
+    edit.end(false);
+    edit.TypeText(c.typed);
+    if (*c.pasted) {
+      QGuiApplication::clipboard()->setText(c.pasted);
+      edit.paste();
+    }
+    EXPECT_EQ(edit.Text(), c.text);
+  }
+}
+
+TEST(HostControls, ChangeEventsOnUserActionOnly) {
+  struct Case {
+    const char* name;
+    std::function<void(StdCtrls::TEdit&, Mask::TMaskEdit&, StdCtrls::TComboBox&)> act;
+    int events;
+  } cases[] = {
+      {"edit_program_text", [](auto& e, auto&, auto&) { e.SetText("abc"); }, 0},
+      {"edit_limit_and_text", [](auto& e, auto&, auto&) { e.SetMaxLength(2); e.SetText("abc"); }, 0},
+      {"edit_typed", [](auto& e, auto&, auto&) { e.TypeText("ab"); }, 2},
+      {"edit_typed_refused_by_handler",
+       [](auto& e, auto&, auto&) {
+         e.OnKeyPress = [](Classes::TObject*, char& K) { K = '\0'; };
+         e.TypeText("ab");
+       },
+       0},
+      {"mask_program_text", [](auto&, auto& m, auto&) { m.SetText("12:30"); }, 0},
+      {"mask_change_keeps_text", [](auto&, auto& m, auto&) { m.SetText("1230"); m.SetEditMask("99:99"); }, 0},
+      {"mask_typed", [](auto&, auto& m, auto&) { m.SetEditMask("99:99"); m.TypeText("12"); }, 2},
+      {"combo_program_index", [](auto&, auto&, auto& c) { c.SetItemIndex(1); }, 0},
+      {"combo_items_change", [](auto&, auto&, auto& c) { c.SetItemIndex(1); c.Items()->Delete(0); }, 0},
+      {"combo_user_choice", [](auto&, auto&, auto& c) { c.UserSelect(1); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StdCtrls::TEdit edit(nullptr);
+    Mask::TMaskEdit masked(nullptr);
+    StdCtrls::TComboBox box(nullptr);
+    box.Items()->SetText("a\r\nb\r\n");
+    int events = 0;
+    edit.OnChange = masked.OnChange = box.OnChange = [&](Classes::TObject*) { ++events; };
+    c.act(edit, masked, box);
+    EXPECT_EQ(events, c.events);
+  }
+  // The memo's lines follow what the program and the user put in.
+  StdCtrls::TMemo memo(nullptr);
+  memo.Lines()->Add("one");
+  EXPECT_EQ(memo.toPlainText().toStdString(), "one\n");
+  memo.setPlainText("two\nthree");
+  EXPECT_EQ(memo.Lines()->Count(), 2);
+  EXPECT_EQ(memo.Text(), "two\r\nthree");
 }
 
 TEST(HostControls, DropDownsChooseOnlyWhatTheyAreTold) {
@@ -75,6 +156,12 @@ TEST(HostControls, DropDownsChooseOnlyWhatTheyAreTold) {
   EXPECT_EQ(copy.ItemIndex(), -1);
   copy.Items()->Delete(0);  // the copy is a list of its own
   EXPECT_EQ(box.Items()->Count(), 3);
+  // Deleting around the choice keeps it; deleting the chosen item leaves none.
+  box.Items()->Delete(0);
+  EXPECT_EQ(box.Text(), "b");
+  box.Items()->Delete(0);
+  EXPECT_EQ(box.ItemIndex(), -1);
+  EXPECT_EQ(changes, 1);
 }
 
 TEST(HostControls, ListBoxPositionsAndOwnership) {
