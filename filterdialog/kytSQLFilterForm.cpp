@@ -1,10 +1,5 @@
 #include "filterdialog/kytSQLFilterForm.h"
 
-#include <QIcon>
-#include <QPainter>
-#include <QPainterPath>
-#include <QPixmap>
-
 #include <cctype>
 
 #include "filtermodel/kytSQLFilterRes.h"
@@ -13,7 +8,7 @@
 namespace kytSQLFilterForm {
 
 using Classes::TObject;
-using kytSQLFilterRes::Text;
+using namespace kytSQLFilterRes;
 using kytSQLFilterStruc::Campos;
 using kytSQLFilterStruc::FilterArray;
 using kytSQLFilterStruc::opContains;
@@ -52,12 +47,12 @@ int GetOperatorIndex(const std::string& SQLText) {
 
 void PrepareOperators(Classes::TStrings& Items) {
   // Message identifiers of the display texts, by table index.
-  static const int kTexts[8] = {60039, 60040, 60043, 60044, 60041, 60042, 60047, 60048};
+  static const int kTexts[8] = {sEqual, sNotEqual, sGreater, sLess, sGreaterOrEqual, sLessOrEqual, sIsNull, sIsNotNull};
   for (int i = 0; i < 8; ++i) Operators[i].DisplayText = kytSQLFilterRes::Text(kTexts[i]);
   Operators[8].DisplayText =
-      OperatorsOk.Contains(opStartingWith) ? kytSQLFilterRes::Text(60046) : std::string();
+      OperatorsOk.Contains(opStartingWith) ? kytSQLFilterRes::Text(sStartWith) : std::string();
   Operators[9].DisplayText =
-      OperatorsOk.Contains(opContains) ? kytSQLFilterRes::Text(60049) : std::string();
+      OperatorsOk.Contains(opContains) ? kytSQLFilterRes::Text(sContains) : std::string();
   Items.BeginUpdate();
   Items.Clear();
   for (const TOperatorEntry& e : Operators)
@@ -68,83 +63,13 @@ void PrepareOperators(Classes::TStrings& Items) {
 // ---- The dialog -------------------------------------------------------------------------
 
 FilterLineArray FilterLines;
+TformFilter* formFilter = nullptr;
 int NoFixedOrd = 0;
 
 namespace {
 
 using StdCtrls::TComboBox;
 using StdCtrls::TEdit;
-
-// The tool-bar glyphs, drawn at 20 x 20 so they read clearly on a 30 x 25 button.
-enum class TGlyph { See, Parse, Cancel, Confirm, Clear, Save, Open };
-
-QIcon MakeGlyph(TGlyph Kind) {
-  QPixmap pixmap(20, 20);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  const QColor ink(40, 40, 40);
-  switch (Kind) {
-    case TGlyph::See: {  // an eye: show the SQL
-      QPainterPath eye;
-      eye.moveTo(1, 10);
-      eye.quadTo(10, 1, 19, 10);
-      eye.quadTo(10, 19, 1, 10);
-      p.setPen(QPen(ink, 1.6));
-      p.setBrush(Qt::white);
-      p.drawPath(eye);
-      p.setBrush(QColor(30, 90, 170));
-      p.setPen(Qt::NoPen);
-      p.drawEllipse(QPointF(10, 10), 3.6, 3.6);
-      break;
-    }
-    case TGlyph::Parse: {  // circular arrows: rebuild the SQL
-      p.setPen(QPen(QColor(30, 90, 170), 2.2, Qt::SolidLine, Qt::RoundCap));
-      p.drawArc(QRectF(3, 3, 14, 14), 40 * 16, 280 * 16);
-      p.setBrush(QColor(30, 90, 170));
-      p.setPen(Qt::NoPen);
-      p.drawPolygon(QPolygonF({QPointF(13.5, 1.5), QPointF(19, 5.5), QPointF(12.5, 8.5)}));
-      break;
-    }
-    case TGlyph::Cancel:  // a red cross
-      p.setPen(QPen(QColor(200, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
-      p.drawLine(QPointF(4, 4), QPointF(16, 16));
-      p.drawLine(QPointF(16, 4), QPointF(4, 16));
-      break;
-    case TGlyph::Confirm:  // a green tick
-      p.setPen(QPen(QColor(30, 150, 60), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-      p.drawPolyline(QPolygonF({QPointF(3, 11), QPointF(8, 16), QPointF(17, 4)}));
-      break;
-    case TGlyph::Clear: {  // an eraser
-      p.translate(10, 10);
-      p.rotate(-40);
-      p.setPen(QPen(ink, 1.2));
-      p.setBrush(QColor(235, 120, 140));
-      p.drawRect(QRectF(-8, -4, 9, 8));
-      p.setBrush(Qt::white);
-      p.drawRect(QRectF(1, -4, 7, 8));
-      break;
-    }
-    case TGlyph::Save:  // a diskette
-      p.setPen(QPen(ink, 1.2));
-      p.setBrush(QColor(60, 100, 170));
-      p.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
-      p.setBrush(Qt::white);
-      p.drawRect(QRectF(5.5, 2.5, 9, 6));
-      p.setBrush(QColor(210, 210, 210));
-      p.drawRect(QRectF(5.5, 11.5, 9, 6));
-      break;
-    case TGlyph::Open:  // a folder
-      p.setPen(QPen(QColor(150, 110, 20), 1.2));
-      p.setBrush(QColor(240, 200, 80));
-      p.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(7.5, 4.5), QPointF(9.5, 6.5), QPointF(18.5, 6.5),
-                               QPointF(18.5, 16.5), QPointF(1.5, 16.5)}));
-      p.setBrush(QColor(250, 220, 120));
-      p.drawPolygon(QPolygonF({QPointF(1.5, 16.5), QPointF(4.5, 9.5), QPointF(19.5, 9.5), QPointF(18.5, 16.5)}));
-      break;
-  }
-  return QIcon(pixmap);
-}
 
 // True when Text consists of C only (or is empty).
 bool OnlyOf(const std::string& Text, char C) {
@@ -212,9 +137,11 @@ class TUpdateGuard {
   Classes::TStrings& FList;
 };
 
-std::string ComponentName(TObject* Object) {
-  auto* component = dynamic_cast<Classes::TComponent*>(Object);
-  return component ? component->Name() : std::string();
+// AOwner, once it is sure that no other filter dialog exists: a second one would take
+// FilterLines over and destroy the first one's lines.
+Classes::TComponent* RequireNoOtherDialog(Classes::TComponent* AOwner) {
+  if (formFilter) throw SysUtils::Exception("A filter dialog is already open; close it before opening another one.");
+  return AOwner;
 }
 
 }  // namespace
@@ -243,192 +170,52 @@ int CountParentheses(const std::string& Text) {
   return count;
 }
 
-TformFilter::TformFilter(Classes::TComponent* AOwner) : Forms::TForm(AOwner) {
-  BuildLayout();
-  FormCreate(this);
+TformFilter::TformFilter(Classes::TComponent* AOwner) : Forms::TForm(RequireNoOtherDialog(AOwner)) {
+  formFilter = this;
+  try {
+    BuildLayout();
+    FormCreate(this);
+  } catch (...) {
+    FormDestroy(this);
+    formFilter = nullptr;
+    throw;
+  }
 }
 
-TformFilter::~TformFilter() { FormDestroy(this); }
+TformFilter::~TformFilter() {
+  FormDestroy(this);
+  // The line controls that showed the kept entries are gone.
+  FKeptCatalogues.clear();
+  if (formFilter == this) formFilter = nullptr;
+}
 
-void TformFilter::BuildLayout() {
-  SetName("formFilter");
-  SetCaption("Filter");
-  SetBorderStyle(Forms::TBorderStyle::bsDialog);
-  SetClientSize(531, 299);
-  // The layout's sizes are made for an 8-point face: every text fits its control.
-  SetFont({"DejaVu Sans", 8, false, Controls::clDefault});
-
-  auto place = [](Controls::TControl* C, Controls::TWinControl* Parent, const char* Name, int L, int T, int W,
-                  int H) {
-    C->SetName(Name);
-    C->SetParent(Parent);
-    C->SetBounds(L, T, W, H);
-  };
-
-  ToolPanel = new ExtCtrls::TPanel(this);
-  place(ToolPanel, this, "ToolPanel", 0, 0, 531, 33);
-  ToolPanel->SetAlign(Controls::TAlign::alTop);
-  ToolPanel->SetBevelOuter(ExtCtrls::TBevelCut::bvNone);
-
-  struct TButtonDef {
-    Buttons::TSpeedButton** Button;
-    const char* Name;
-    int Left;
-    int Glyph;  // index of TGlyph, or -1 for a caption
-  };
-  const TButtonDef buttons[] = {
-      {&btSee, "btSee", 4, static_cast<int>(TGlyph::See)},
-      {&btParse, "btParse", 38, static_cast<int>(TGlyph::Parse)},
-      {&btCancel, "btCancel", 72, static_cast<int>(TGlyph::Cancel)},
-      {&btConfirm, "btConfirm", 106, static_cast<int>(TGlyph::Confirm)},
-      {&btClear, "btClear", 140, static_cast<int>(TGlyph::Clear)},
-      {&btParenteses, "btParenteses", 174, -1},
-      {&btSaveFilter, "btSaveFilter", 208, static_cast<int>(TGlyph::Save)},
-      {&btOpenFilter, "btOpenFilter", 242, static_cast<int>(TGlyph::Open)},
-  };
-  for (const TButtonDef& b : buttons) {
-    *b.Button = new Buttons::TSpeedButton(this);
-    place(*b.Button, ToolPanel, b.Name, b.Left, 4, 30, 25);
-    (*b.Button)->SetFlat(true);
-    (*b.Button)->SetShowHint(true);
-    if (b.Glyph >= 0) (*b.Button)->SetGlyph(MakeGlyph(static_cast<TGlyph>(b.Glyph)));
-  }
-  btParenteses->SetCaption("(( ))");
-  btParenteses->SetFont({"", 0, true, Controls::clDefault});
-
-  ckCase = new StdCtrls::TCheckBox(this);
-  place(ckCase, ToolPanel, "ckCase", 284, 4, 160, 25);
-
-  PageControl1 = new ComCtrls::TPageControl(this);
-  place(PageControl1, this, "PageControl1", 0, 33, 531, 266);
-  PageControl1->SetAlign(Controls::TAlign::alClient);
-  PageControl1->SetTabPosition(ComCtrls::TTabPosition::tpBottom);
-  TabSheet1 = new ComCtrls::TTabSheet(this);
-  TabSheet1->SetName("TabSheet1");
-  TabSheet1->SetPageControl(PageControl1);
-  TabSheet2 = new ComCtrls::TTabSheet(this);
-  TabSheet2->SetName("TabSheet2");
-  TabSheet2->SetPageControl(PageControl1);
-  TabSheet3 = new ComCtrls::TTabSheet(this);
-  TabSheet3->SetName("TabSheet3");
-  TabSheet3->SetPageControl(PageControl1);
-
-  // Criteria page: the SQL panel at the bottom (hidden at start), the lines above it.
-  SQLPanel = new ExtCtrls::TPanel(this);
-  place(SQLPanel, TabSheet1, "SQLPanel", 0, 0, 523, 123);
-  SQLPanel->SetAlign(Controls::TAlign::alBottom);
-  SQLPanel->SetBevelOuter(ExtCtrls::TBevelCut::bvNone);
-  SQLPanel->SetVisible(false);
-  MemoSQL = new StdCtrls::TMemo(this);
-  place(MemoSQL, SQLPanel, "MemoSQL", 0, 0, 523, 123);
-  MemoSQL->SetAlign(Controls::TAlign::alClient);
-  MemoSQL->SetReadOnly(true);
-  MemoSQL->SetFont({"DejaVu Sans Mono", 8, false, Controls::clDefault});
-  MemoSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
-  ScrollBox1 = new Forms::TScrollBox(this);
-  place(ScrollBox1, TabSheet1, "ScrollBox1", 0, 0, 523, 200);
-  ScrollBox1->SetAlign(Controls::TAlign::alClient);
-  ScrollBox1->SetBorderless(true);
-
-  eBGroup1 = new TEdit(this);
-  place(eBGroup1, ScrollBox1, "eBGroup1", 8, 8, 25, 24);
-  eBGroup1->SetVisible(false);
-  eCampo1 = new TComboBox(this);
-  place(eCampo1, ScrollBox1, "eCampo1", 38, 8, 173, 24);
-  eCampo1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
-  eCampo1->SetTag(1);
-  eComparision1 = new TComboBox(this);
-  place(eComparision1, ScrollBox1, "eComparision1", 216, 8, 81, 24);
-  eComparision1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
-  eComparision1->SetTag(1);
-  eComparision1->SetFont({"", 0, true, Controls::clDefault});
-  eComparision1->SetDropDownCount(10);
-  // A narrow arrow and padding leave the 81 pixels to the comparison's text.
-  eComparision1->setStyleSheet(
-      "QComboBox { padding-left: 2px; padding-right: 0px; }");
-  eValue1 = new Mask::TMaskEdit(this);
-  place(eValue1, ScrollBox1, "eValue1", 302, 8, 121, 24);
-  eValue1->SetTag(1);
-  eEGroup1 = new TEdit(this);
-  place(eEGroup1, ScrollBox1, "eEGroup1", 428, 8, 25, 24);
-  eEGroup1->SetVisible(false);
-  eOperation1 = new TComboBox(this);
-  place(eOperation1, ScrollBox1, "eOperation1", 458, 8, 60, 24);
-  eOperation1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
-  eOperation1->SetTag(1);
-  eOperation1->SetFont({"", 0, true, Controls::clDefault});
-  eOperation1->SetColor(8454143);
-
-  eBGroup1->OnKeyPress = [this](TObject* S, char& K) { ChecaParentesis(S, K); };
-  eEGroup1->OnKeyPress = [this](TObject* S, char& K) { ChecaParentesis(S, K); };
-  eCampo1->OnChange = [this](TObject* S) { ChangeCampo(S); };
-  eComparision1->OnChange = [this](TObject* S) { eComparision1Change(S); };
-  eComparision1->OnDropDown = [this](TObject* S) { SetDropWidth(S); };
-  eOperation1->OnChange = [this](TObject* S) { MudaOperation(S); };
-
-  // Ordering page: the chosen ordering on the left, the available columns on the right.
-  const std::string sourceHint = "Fields in the Source Table";
-  Ordered = new StdCtrls::TListBox(this);
-  place(Ordered, TabSheet2, "Ordered", 0, 0, 260, 200);
-  Ordered->SetAlign(Controls::TAlign::alLeft);
-  Ordered->SetStyle(StdCtrls::TListBoxStyle::lbOwnerDrawFixed);
-  Ordered->SetItemHeight(17);
-  Ordered->SetDragMode(StdCtrls::TDragMode::dmAutomatic);
-  Ordered->SetHint(sourceHint);
-  Splitter1 = new ExtCtrls::TSplitter(this);
-  place(Splitter1, TabSheet2, "Splitter1", 260, 0, 3, 200);
-  Ordem = new StdCtrls::TListBox(this);
-  place(Ordem, TabSheet2, "Ordem", 263, 0, 260, 200);
-  Ordem->SetAlign(Controls::TAlign::alClient);
-  Ordem->SetDragMode(StdCtrls::TDragMode::dmAutomatic);
-  Ordem->SetHint(sourceHint);
-  Ordered->OnDragOver = [this](TObject* S, TObject* Src, int X, int Y, StdCtrls::TDragState St, bool& A) {
-    OrderedDragOver(S, Src, X, Y, St, A);
-  };
-  Ordered->OnDragDrop = [this](TObject* S, TObject* Src, int X, int Y) { OrderedDragDrop(S, Src, X, Y); };
-  Ordered->OnDrawItem = [this](StdCtrls::TListBox* C, int I, const QRect& R, unsigned St) {
-    OrderedDrawItem(C, I, R, St);
-  };
-
-  // Description page.
-  MemoDesc = new StdCtrls::TMemo(this);
-  place(MemoDesc, TabSheet3, "MemoDesc", 0, 0, 523, 200);
-  MemoDesc->SetAlign(Controls::TAlign::alClient);
-  MemoDesc->SetMaxLength(1024);
-
-  SaveFilter = new Dialogs::TSaveDialog(this);
-  SaveFilter->SetName("SaveFilter");
-  SaveFilter->DefaultExt = "flt";
-  SaveFilter->Filter = "Filter files|*.flt|All Files|*.*";
-  SaveFilter->Options = Dialogs::ofHideReadOnly | Dialogs::ofPathMustExist | Dialogs::ofEnableSizing;
-  OpenFilter = new Dialogs::TOpenDialog(this);
-  OpenFilter->SetName("OpenFilter");
-  OpenFilter->DefaultExt = "flt";
-  OpenFilter->Filter = "Filter Files|*.flt|All Files|*.*";
-  OpenFilter->Options =
-      Dialogs::ofHideReadOnly | Dialogs::ofPathMustExist | Dialogs::ofFileMustExist | Dialogs::ofEnableSizing;
-
-  btSee->OnClick = [this](TObject* S) { btSeeClick(S); };
-  btParse->OnClick = [this](TObject* S) { MountSQL(S); };
-  btCancel->OnClick = [this](TObject* S) { btCancelClick(S); };
-  btConfirm->OnClick = [this](TObject* S) { btConfirmClick(S); };
-  btClear->OnClick = [this](TObject* S) { ClearFilter(S); };
-  btParenteses->OnClick = [this](TObject* S) { btParentesesClick(S); };
-  btSaveFilter->OnClick = [this](TObject* S) { btSaveFilterClick(S); };
-  btOpenFilter->OnClick = [this](TObject* S) { btOpenFilterClick(S); };
-  PageControl1->SetActivePage(TabSheet1);
+void TformFilter::KeepCatalogue(kytSQLFilterStruc::TCampos* ACampos) {
+  if (ACampos) FKeptCatalogues.emplace_back(ACampos);
 }
 
 void TformFilter::FormCreate(TObject*) {
   MySetLength(FilterLines, 0);
   FilterLines.resize(1);
   FilterLines[0] = {eBGroup1, eEGroup1, eValue1, eCampo1, eComparision1, eOperation1};
+  FillFieldList();
+  LineCount = 1;
+  GroupsVisible = true;
+  SetVisible(false, true);
+  SetHintsAndCaptions();
+  Classes::TStrings& operations = *eOperation1->Items();
+  operations.Clear();
+  operations.Add("");
+  operations.Add(Text(sAnd));
+  operations.Add(Text(sOr));
+  PrepareOperators(*eComparision1->Items());
+}
 
-  // The visible entries, ordered by ComboOrder and then by description. The number is
-  // written with leading zeros so that the sorted list's text order is the numeric
-  // order, and taken off again afterwards.
+// The visible entries, ordered by ComboOrder and then by description. The number is
+// written with leading zeros so that the sorted list's text order is the numeric
+// order, and taken off again afterwards.
+void TformFilter::FillFieldList() {
   Classes::TStrings& items = *eCampo1->Items();
-  items.BeginUpdate();
+  TUpdateGuard batch(items);
   items.Clear();
   const bool wasSorted = eCampo1->Sorted();
   eCampo1->SetSorted(true);
@@ -444,38 +231,27 @@ void TformFilter::FormCreate(TObject*) {
   }
   for (int i = 0; i < items.Count(); ++i) items.Put(i, items.Get(i).substr(kOrderWidth, 255));
   eCampo1->SetSorted(wasSorted);
-  items.EndUpdate();
+}
 
-  LineCount = 1;
-  GroupsVisible = true;
-  SetVisible(false, true);
-
-  eCampo1->SetHint(Text(60013));
-  eComparision1->SetHint(Text(60016));
-  eValue1->SetHint(Text(60017));
-  eOperation1->SetHint(Text(60019));
-  eBGroup1->SetHint(Text(60020));
-  eEGroup1->SetHint(Text(60020));
-  btSee->SetHint(Text(60009));
-  btParse->SetHint(Text(60006));
-  btCancel->SetHint(Text(60007));
-  btConfirm->SetHint(Text(60005));
-  btParenteses->SetHint(Text(60003));
-  btClear->SetHint(Text(60024));
-  btSaveFilter->SetHint(Text(60056));
-  btOpenFilter->SetHint(Text(60057));
-  TabSheet1->SetCaption(Text(60058));
-  TabSheet2->SetCaption(Text(60059));
-  TabSheet3->SetCaption(Text(60060));
-  ckCase->SetCaption(Text(60011));
-
-  Classes::TStrings& operations = *eOperation1->Items();
-  operations.Clear();
-  operations.Add("");
-  operations.Add(Text(60036));
-  operations.Add(Text(60037));
-
-  PrepareOperators(*eComparision1->Items());
+void TformFilter::SetHintsAndCaptions() {
+  eCampo1->SetHint(Text(sFieldName));
+  eComparision1->SetHint(Text(sOperator));
+  eValue1->SetHint(Text(sComparisionValue));
+  eOperation1->SetHint(Text(sOperation));
+  eBGroup1->SetHint(Text(sUseParentheses));
+  eEGroup1->SetHint(Text(sUseParentheses));
+  btSee->SetHint(Text(sShowSQL));
+  btParse->SetHint(Text(sRebuildSQL));
+  btCancel->SetHint(Text(sCancelFilter));
+  btConfirm->SetHint(Text(sAcceptFilter));
+  btParenteses->SetHint(Text(sGroupingOptions));
+  btClear->SetHint(Text(sClearFilter));
+  btSaveFilter->SetHint(Text(sSaveFilterHint));
+  btOpenFilter->SetHint(Text(sOpenFilterHint));
+  TabSheet1->SetCaption(Text(sFilterPage));
+  TabSheet2->SetCaption(Text(sOrderingPage));
+  TabSheet3->SetCaption(Text(sDescriptionPage));
+  ckCase->SetCaption(Text(sCaseSensitive));
 }
 
 void TformFilter::FormDestroy(TObject*) {
@@ -595,6 +371,9 @@ int FindComparisonItem(const TComboBox& Box, const std::string& SQLOperator) {
 void TformFilter::InitFilter() {
   using kytSQLFilterStruc::Filter;
   if (Filter.empty()) return;
+  if (Filter.size() > static_cast<std::size_t>(MaxFilterLines))
+    throw SysUtils::Exception("The filter has " + SysUtils::IntToStr(static_cast<int>(Filter.size())) +
+                              " lines; the filter dialog holds at most " + SysUtils::IntToStr(MaxFilterLines) + ".");
   FRestored = true;
   bool groups = false;
 
@@ -627,6 +406,22 @@ void TformFilter::InitFilter() {
   if (groups) SetVisible(true, true);
 }
 
+namespace {
+
+// The value mask of a date field: a digit position for each day, month and year
+// letter of the pattern, the date separator for "/", nothing for the rest.
+std::string DateMask(const std::string& EditDateFormat) {
+  std::string mask;
+  for (char c : EditDateFormat) {
+    const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (u == 'D' || u == 'M' || u == 'Y') mask += '9';
+    else if (c == '/') mask += '/';
+  }
+  return mask;
+}
+
+}  // namespace
+
 void TformFilter::ChangeCampo(TObject* Sender) {
   using namespace kytSQLFilterStruc;
   auto* box = dynamic_cast<TComboBox*>(Sender);
@@ -635,33 +430,35 @@ void TformFilter::ChangeCampo(TObject* Sender) {
   const int n = static_cast<int>(box->Tag());
   if (!campo || n < 1 || n > static_cast<int>(FilterLines.size())) return;
   FilterLineRec& line = FilterLines[n - 1];
-  Classes::TStrings& comparisons = *line.Comparision->Items();
-  const std::string contains = Text(60049);
-  const std::string startWith = Text(60046);
+  const TFType type = campo->DataType;
+  const bool optional = type == fString || type == fFloat || type == fInteger;
+  OfferOptionalComparisons(*line.Comparision, optional);
 
   std::string mask;
-  if (campo->DataType == fString || campo->DataType == fFloat || campo->DataType == fInteger) {
-    if (comparisons.IndexOf(contains) < 0 && OperatorsOk.Contains(opContains)) comparisons.Add(contains);
-    if (comparisons.IndexOf(startWith) < 0 && OperatorsOk.Contains(opStartingWith)) comparisons.Add(startWith);
-  } else {
-    if (campo->DataType == fDate || campo->DataType == fDateTime) {
-      for (char c : EditDateFormat) {
-        const char u = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (u == 'D' || u == 'M' || u == 'Y') mask += '9';
-        else if (c == '/') mask += '/';
-      }
-    } else if (campo->DataType == fTime) {
-      mask = "99:99";
-    }
-    for (const std::string& text : {contains, startWith}) {
-      const int index = comparisons.IndexOf(text);
-      if (index >= 0) comparisons.Delete(index);
-    }
-  }
+  if (type == fDate || type == fDateTime) mask = DateMask(EditDateFormat);
+  else if (type == fTime) mask = "99:99";
   // The catalogue's size of a column is a typing limit for text only: for numbers and
   // dates it is the storage size in bytes, not a number of characters.
-  line.Value->SetMaxLength(campo->DataType == fString ? campo->MaxSize : 0);
+  line.Value->SetMaxLength(type == fString ? campo->MaxSize : 0);
+  // The kept text goes back whole, through the new mask; the limit is for typing.
   line.Value->SetEditMask(mask);
+}
+
+void TformFilter::OfferOptionalComparisons(TComboBox& Box, bool Offer) {
+  Classes::TStrings& comparisons = *Box.Items();
+  const std::string contains = Text(sContains);
+  const std::string startWith = Text(sStartWith);
+  if (Offer) {
+    if (comparisons.IndexOf(contains) < 0 && OperatorsOk.Contains(opContains)) comparisons.Add(contains);
+    if (comparisons.IndexOf(startWith) < 0 && OperatorsOk.Contains(opStartingWith)) comparisons.Add(startWith);
+    return;
+  }
+  // A chosen comparison that goes leaves the line without one: the builder reports it
+  // rather than another comparison taking its place.
+  for (const std::string& text : {contains, startWith}) {
+    const int index = comparisons.IndexOf(text);
+    if (index >= 0) comparisons.Delete(index);
+  }
 }
 
 void TformFilter::MudaOperation(TObject* Sender) {
@@ -694,22 +491,24 @@ void TformFilter::SetVisible(bool Show, bool Shift) {
 void TformFilter::btParentesesClick(TObject*) { SetVisible(!GroupsVisible, true); }
 
 void TformFilter::ChecaParentesis(TObject* Sender, char& Key) {
-  const std::string name = ComponentName(Sender);
-  if ((name.find("eBGroup") != std::string::npos && Key != '(') ||
-      (name.find("eEGroup") != std::string::npos && Key != ')'))
-    Key = '\0';
+  for (const FilterLineRec& line : FilterLines) {
+    if ((Sender == line.BGroup && Key != '(') || (Sender == line.EGroup && Key != ')')) {
+      Key = '\0';
+      return;
+    }
+  }
 }
 
 void TformFilter::eComparision1Change(TObject* Sender) {
   auto* box = dynamic_cast<TComboBox*>(Sender);
   if (!box) return;
   const int index = box->ItemIndex();
-  box->SetHint(index < 0 || index >= static_cast<int>(Operators.size()) ? Text(60016)
+  box->SetHint(index < 0 || index >= static_cast<int>(Operators.size()) ? Text(sOperator)
                                                                         : Operators[index].DisplayText);
 }
 
 void TformFilter::SetDropWidth(TObject* Sender) {
-  if (auto* box = dynamic_cast<TComboBox*>(Sender)) box->SetDropWidth(130);
+  if (auto* box = dynamic_cast<TComboBox*>(Sender)) box->SetDropWidth(DropListWidth);
 }
 
 bool TformFilter::IsFilterDefined() const {
@@ -721,7 +520,6 @@ bool TformFilter::IsFilterDefined() const {
 // ---- SQL ----------------------------------------------------------------------------
 
 void TformFilter::MountSQL(TObject*) {
-  using namespace kytSQLFilterStruc;
   Classes::TStrings& memo = *MemoSQL->Lines();
   TUpdateGuard batch(memo);
   memo.Clear();
@@ -730,88 +528,85 @@ void TformFilter::MountSQL(TObject*) {
     return;
   }
   if (!WhereText.empty()) memo.Add(WhereText + " AND");
-
   int balance = 0;
-  int message = 0;
-  auto failLine = [&](int Line) {
-    if (message == 0) message = 60026;
-    if (PageControl1->ActivePage() != TabSheet1) PageControl1->SetActivePage(TabSheet1);
-    if (!SQLPanel->Visible()) SQLPanel->SetVisible(true);
-    Dialogs::Beep();
-    memo.Add(kytSQLFilterRes::TextForLine(message, Line));
-    SysUtils::Abort();
-  };
-
-  const bool caseSensitive = ckCase->Checked();
   for (int n = 1; n <= LineCount; ++n) {
-    const FilterLineRec& line = FilterLines[n - 1];
-    std::string s;
-    if (line.Comparision->ItemIndex() < 0) {
-      message = 60025;
-      failLine(n);
-    }
-    const std::string op = GetOperatorSQL(line.Comparision->Text());
-
-    // Parenthesis texts may come from a filter file: anything but parentheses would
-    // reach the SQL unchecked.
-    const std::string opening = line.BGroup->Text();
-    const std::string closing = line.EGroup->Text();
-    if (!OnlyOf(opening, '(') || !OnlyOf(closing, ')')) failLine(n);
-    balance += CountParentheses(opening);
-    s += opening;
-
-    const TCampo* campo = ChosenCampo(*line.Campo);
-    if (!campo) {
-      message = 60023;
-      failLine(n);
-    }
-    const bool isNull = op.find("Null") != std::string::npos;
-    if (caseSensitive || campo->DataType != fString || isNull) {
-      s += "( " + campo->TableName + campo->FieldName;
-    } else {
-      s += "( UPPER(" + campo->TableName + campo->FieldName + ")";
-    }
-    s += " " + op + " ";
-
-    if (isNull) {
-      s += " )";
-    } else {
-      const TFType type = campo->DataType;
-      const std::string quote = IsQuotedType(type) ? std::string(1, StringQuote) : std::string();
-      std::string value = line.Value->Text();
-      if (type == fDate || type == fDateTime) {
-        SysUtils::TDateTime date = 0;
-        if (!SysUtils::TryStrToDate(value, date)) failLine(n);
-        value = SysUtils::FormatDateTime(SQLDateFormat, date);
-      } else if (!caseSensitive) {
-        value = SysUtils::AnsiUpperCase(value);
-      }
-      // A value is a literal of its type and nothing more.
-      if ((type == fInteger || type == fFloat) && !IsNumberLiteral(value)) failLine(n);
-      if (type == fBoolean) {
-        const std::string upper = SysUtils::UpperCase(value);
-        if (upper != "TRUE" && upper != "FALSE") failLine(n);
-      }
-      if (!quote.empty()) value = DoubleQuotes(value, StringQuote);
-      s += " " + quote + value + quote + " )";
-    }
-
-    balance -= CountParentheses(closing);
-    s += closing;
-    const int operation = line.Operation->ItemIndex();
-    if (operation == 1) s += " AND";
-    else if (operation == 2) s += " OR";
-    memo.Add(s);
-    if (balance < 0) {
-      message = 60029;
-      failLine(n);
-    }
+    memo.Add(MountLine(n, balance));
+    if (balance < 0) FailLine(n, sUnclosedBrackets);
   }
   if (balance != 0) {
+    // Still open after the last line: told without switching the page or the panel.
     Dialogs::Beep();
-    memo.Add(kytSQLFilterRes::TextForLine(60029, LineCount));
+    memo.Add(kytSQLFilterRes::TextForLine(sUnclosedBrackets, LineCount));
     SysUtils::Abort();
   }
+}
+
+std::string TformFilter::MountLine(int Line, int& Balance) {
+  const FilterLineRec& line = FilterLines[Line - 1];
+  if (line.Comparision->ItemIndex() < 0) FailLine(Line, sInvalidComparision);
+  const std::string op = GetOperatorSQL(line.Comparision->Text());
+  // Parenthesis texts may come from a filter file: anything but parentheses would
+  // reach the SQL unchecked.
+  const std::string opening = line.BGroup->Text();
+  const std::string closing = line.EGroup->Text();
+  if (!OnlyOf(opening, '(') || !OnlyOf(closing, ')')) FailLine(Line, sProblemAtLine);
+  Balance += CountParentheses(opening);
+  const TCampo* campo = ChosenCampo(*line.Campo);
+  if (!campo) FailLine(Line, sInvalidField);
+
+  const bool isNull = op.find("Null") != std::string::npos;
+  const bool upper = !ckCase->Checked() && campo->DataType == kytSQLFilterStruc::fString && !isNull;
+  std::string s = opening + (upper ? "( UPPER(" + ColumnRef(*campo) + ")" : "( " + ColumnRef(*campo));
+  s += " " + op + " ";
+  s += isNull ? std::string(" )") : " " + ValueLiteral(*campo, line.Value->Text(), Line) + " )";
+  Balance -= CountParentheses(closing);
+  s += closing;
+  const int operation = line.Operation->ItemIndex();
+  if (operation == 1) s += " AND";
+  else if (operation == 2) s += " OR";
+  return s;
+}
+
+std::string TformFilter::ValueLiteral(const TCampo& Campo, std::string Value, int Line) {
+  using namespace kytSQLFilterStruc;
+  const TFType type = Campo.DataType;
+  if (type == fDate || type == fDateTime) {
+    SysUtils::TDateTime date = 0;
+    if (!SysUtils::TryStrToDate(Value, date)) FailLine(Line, sProblemAtLine);
+    Value = SysUtils::FormatDateTime(SQLDateFormat, date);
+  } else if (!ckCase->Checked()) {
+    Value = SysUtils::AnsiUpperCase(Value);
+  }
+  // A value is a literal of its type and nothing more.
+  if ((type == fInteger || type == fFloat) && !IsNumberLiteral(Value)) FailLine(Line, sProblemAtLine);
+  if (type == fBoolean) {
+    const std::string upper = SysUtils::UpperCase(Value);
+    if (upper != "TRUE" && upper != "FALSE") FailLine(Line, sProblemAtLine);
+  }
+  if (!IsQuotedType(type)) return Value;
+  return StringQuote + DoubleQuotes(Value, StringQuote) + StringQuote;
+}
+
+void TformFilter::FailLine(int Line, int Message) {
+  if (PageControl1->ActivePage() != TabSheet1) PageControl1->SetActivePage(TabSheet1);
+  if (!SQLPanel->Visible()) SQLPanel->SetVisible(true);
+  Dialogs::Beep();
+  MemoSQL->Lines()->Add(kytSQLFilterRes::TextForLine(Message, Line));
+  SysUtils::Abort();
+}
+
+std::string TformFilter::ColumnRef(const TCampo& Campo) const {
+  const auto alias = TableAliases.find(Campo.TableName);
+  return (alias == TableAliases.end() ? Campo.TableName : alias->second) + Campo.FieldName;
+}
+
+std::string TformFilter::OrderColumnRef(const std::string& Entry) const {
+  if (Campos)
+    for (int i = 0; i < Campos->Count(); ++i) {
+      const TCampo& campo = *Campos->Get(i);
+      if (campo.TableName + campo.FieldName == Entry) return ColumnRef(campo);
+    }
+  return Entry;
 }
 
 // ---- Ordering page -------------------------------------------------------------------
@@ -822,6 +617,28 @@ void TformFilter::InitOrdemData() {
   items.Clear();
   if (!Campos) return;
   for (int i = 0; i < Campos->Count(); ++i) items.Add(Campos->Get(i)->TableName + Campos->Get(i)->FieldName);
+}
+
+bool TformFilter::IsCatalogueColumn(const std::string& Entry) const {
+  if (Campos)
+    for (int i = 0; i < Campos->Count(); ++i)
+      if (Campos->Get(i)->TableName + Campos->Get(i)->FieldName == Entry) return true;
+  return false;
+}
+
+bool TformFilter::KeepCatalogueOrdering(Classes::TStrings& Entries) const {
+  std::string left;
+  {
+    TUpdateGuard batch(Entries);
+    for (int i = Entries.Count() - 1; i >= 0; --i) {
+      if (IsCatalogueColumn(Entries.Get(i))) continue;
+      left.insert(0, "\r\n" + Entries.Get(i));
+      Entries.Delete(i);
+    }
+  }
+  if (left.empty()) return true;
+  Dialogs::ShowMessage("These ordering entries are not fields of this filter and were left out:" + left);
+  return false;
 }
 
 namespace {
@@ -835,22 +652,20 @@ int DropPosition(const StdCtrls::TListBox& List, int X, int Y) {
 }  // namespace
 
 void TformFilter::OrderedDragOver(TObject*, TObject* Source, int X, int Y, StdCtrls::TDragState, bool& Accept) {
-  const std::string source = ComponentName(Source);
-  const bool fromOrdem = source == "Ordem";
-  const bool fromOrdered = source == "Ordered" && Ordered->ItemIndex() >= NoFixedOrd;
+  const bool fromOrdem = Source == Ordem;
+  const bool fromOrdered = Source == Ordered && Ordered->ItemIndex() >= NoFixedOrd;
   Accept = (fromOrdem || fromOrdered) && DropPosition(*Ordered, X, Y) >= NoFixedOrd;
 }
 
 void TformFilter::OrderedDragDrop(TObject*, TObject* Source, int X, int Y) {
   const int p = DropPosition(*Ordered, X, Y);
-  const std::string source = ComponentName(Source);
   Classes::TStrings& items = *Ordered->Items();
-  if (source == "Ordem") {
+  if (Source == Ordem) {
     const int chosen = Ordem->ItemIndex();
     if (chosen < 0) return;
     items.Insert(p, Ordem->Items()->Get(chosen));
     Ordered->SetItemIndex(p);
-  } else if (source == "Ordered") {
+  } else if (Source == Ordered) {
     const int chosen = Ordered->ItemIndex();
     if (chosen < 0) return;
     items.Insert(p, items.Get(chosen));
@@ -914,7 +729,7 @@ bool TformFilter::ModifyFilter(FilterArray& AFilter) {
       rec.EndGroup.Set(line.EGroup->Text());
     }
   } catch (const SysUtils::Exception&) {
-    Dialogs::ShowMessage(Text(60051));
+    Dialogs::ShowMessage(Text(sCouldNotUpdateFilter));
     return false;
   }
   return true;
@@ -923,11 +738,11 @@ bool TformFilter::ModifyFilter(FilterArray& AFilter) {
 void TformFilter::btSaveFilterClick(TObject*) {
   using kytSQLFilterStruc::Filter;
   if (!IsFilterDefined()) {
-    Dialogs::ShowMessage(Text(60050));
+    Dialogs::ShowMessage(Text(sNoFilterDefined));
     return;
   }
   if (!ModifyFilter(Filter)) return;
-  SaveFilter->Title = Text(60052);
+  SaveFilter->Title = Text(sSaveFilterTitle);
   if (!SaveFilter->Execute()) return;
   kytSQLFilterStruc::FH.SetDescription(MemoDesc->Text());
   kytSQLFilterStruc::WriteFilter(SaveFilter->FileName, Filter, *Ordered->Items());
@@ -935,10 +750,15 @@ void TformFilter::btSaveFilterClick(TObject*) {
 
 void TformFilter::btOpenFilterClick(TObject* Sender) {
   using kytSQLFilterStruc::Filter;
-  OpenFilter->Title = Text(60053);
+  OpenFilter->Title = Text(sReadFilterTitle);
   if (!OpenFilter->Execute()) return;
   Filter.clear();
-  kytSQLFilterStruc::ReadFilter(OpenFilter->FileName, Filter, *Ordered->Items());
+  Classes::TStringList ordering;
+  kytSQLFilterStruc::ReadFilter(OpenFilter->FileName, Filter, ordering);
+  // Where ordering is not allowed the list never reaches the SQL: the file's entries
+  // are kept as they are, so that saving again loses nothing.
+  if (TabSheet2->Enabled()) KeepCatalogueOrdering(ordering);
+  Ordered->Items()->Assign(&ordering);
   MemoDesc->SetText(kytSQLFilterStruc::FH.GetDescription());
   ClearFilter(Sender);
   InitFilter();

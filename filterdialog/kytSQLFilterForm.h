@@ -6,7 +6,7 @@
 // component creates it for one run, prepares it (catalogue in Campos, OperatorsOk,
 // date patterns, WhereText, StringQuote, then InitFilter and InitOrdemData), shows it
 // and frees it. The lines' controls live in the process-wide FilterLines, so one
-// filter dialog exists at a time.
+// filter dialog exists at a time: creating a second one while the first exists raises.
 //
 // The comparison table lists the ten comparisons a criterion line can use, each with
 // the operator written into SQL and into saved filters and the text shown in the
@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,12 +86,30 @@ void MySetLength(FilterLineArray& Lines, int NewLength);
 // The number of "(" and ")" characters in Text.
 int CountParentheses(const std::string& Text);
 
+// The most criterion lines the dialog holds, as many as a filter file may carry.
+inline constexpr int MaxFilterLines = kytSQLFilterStruc::MaxFilterRecords;
+// The most characters of the description page.
+inline constexpr int MaxDescriptionLength = 1024;
+// The least width of an open comparison list, in pixels.
+inline constexpr int DropListWidth = 130;
+
+// One filter dialog at a time; user-interface thread only.
+class TformFilter;
+
+// The filter dialog while one exists (from its construction to its destruction), else
+// null. A second dialog is refused while it is set.
+extern TformFilter* formFilter;
+
 class TformFilter : public Forms::TForm {
  public:
   // Builds the layout and prepares the dialog (FormCreate): field list from Campos,
-  // comparison list from Operators and OperatorsOk, captions and hints.
+  // comparison list from Operators and OperatorsOk, captions and hints. AOwner (may be
+  // null) owns the dialog.
+  // Raises SysUtils::Exception, before anything shared is touched, while another
+  // filter dialog exists (one created from a handler of the running one, say); the
+  // existing dialog stays whole.
   explicit TformFilter(Classes::TComponent* AOwner);
-  // Destroys every line control (FormDestroy).
+  // Destroys every line control (FormDestroy); another dialog may be created after.
   ~TformFilter() override;
   std::string ClassName() const override { return "TformFilter"; }
 
@@ -130,6 +149,17 @@ class TformFilter : public Forms::TForm {
   std::string WhereText;       // in: a constant condition; out: the accepted WHERE clause
   uint16_t LineCount = 1;
   char StringQuote = '\'';     // encloses string, date and time values
+  // How the statement qualifies the columns of each catalogue table (aliases); the
+  // component sets it before the dialog is shown. Empty: the catalogue's names.
+  kytSQLFilterStruc::TTableAliases TableAliases;
+
+  // Campo's column as the statement names it: its table's qualifier from TableAliases
+  // (else its TableName) followed by its FieldName.
+  std::string ColumnRef(const kytSQLFilterStruc::TCampo& Campo) const;
+  // An ordering entry (TableName followed by FieldName of a catalogue entry) as the
+  // statement names that column; an entry that is no catalogue column comes back as
+  // it is.
+  std::string OrderColumnRef(const std::string& Entry) const;
 
   void FormCreate(Classes::TObject* Sender);
   void FormDestroy(Classes::TObject* Sender);
@@ -137,7 +167,8 @@ class TformFilter : public Forms::TForm {
   // ---- Criteria lines ----
   // Builds one line per record of Filter, choosing field and comparison by identity
   // (the saved field name and table, the saved SQL operator). An empty Filter changes
-  // nothing.
+  // nothing. Raises SysUtils::Exception, before building any line, when Filter has
+  // more than MaxFilterLines records.
   void InitFilter();
   // The ComboOrder of the first catalogue entry with these names (ASCII letters
   // compared without case), or -1.
@@ -146,14 +177,17 @@ class TformFilter : public Forms::TForm {
   StdCtrls::TComboBox* ClonarCombo(StdCtrls::TComboBox*& Target, const std::string& Name,
                                    StdCtrls::TComboBox* Template);
   // Adapts the line of Sender (a field drop-down) to its chosen field: value mask and
-  // length, and the optional comparisons of text and number fields.
+  // typing limit (the value's text is kept whole), and the optional comparisons of
+  // text and number fields. A chosen comparison that is taken away leaves the line
+  // without a comparison; one that stays stays chosen.
   void ChangeCampo(Classes::TObject* Sender);
   // The connector of the last line chosen: a new line; the empty connector: the lines
   // after Sender's go.
   void MudaOperation(Classes::TObject* Sender);
   void SetVisible(bool Show, bool Shift);
   void btParentesesClick(Classes::TObject* Sender);
-  // Lets only "(" into opening and ")" into closing parenthesis edits.
+  // Lets only "(" into the opening and ")" into the closing parenthesis edits of every
+  // line; other senders' keys pass.
   void ChecaParentesis(Classes::TObject* Sender, char& Key);
   void eComparision1Change(Classes::TObject* Sender);
   void SetDropWidth(Classes::TObject* Sender);
@@ -161,18 +195,27 @@ class TformFilter : public Forms::TForm {
   bool IsFilterDefined() const;
 
   // ---- SQL ----
-  // Rebuilds MemoSQL from the lines, one memo line per criterion line. At the first
-  // invalid line it writes the message naming the line into the memo and ends with
-  // the silent abort (SysUtils::EAbort).
+  // Rebuilds MemoSQL from the lines, one memo line per criterion line, each column
+  // named as the statement names it (ColumnRef). At the first invalid line it writes
+  // the message naming the line into the memo and ends with the silent abort
+  // (SysUtils::EAbort).
   void MountSQL(Classes::TObject* Sender);
 
   // ---- Ordering page ----
   // Fills Ordem with every catalogue column (table name and field name).
   void InitOrdemData();
+  // Deletes from Entries (ordering entries, to become ORDER BY) every entry that is not
+  // a catalogue column as InitOrdemData lists it, and names the deleted ones to the
+  // user in one plain message box. True, with no box, when every entry is a column.
+  bool KeepCatalogueOrdering(Classes::TStrings& Entries) const;
   void OrderedDragOver(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y,
                        StdCtrls::TDragState State, bool& Accept);
   void OrderedDragDrop(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y);
   void OrderedDrawItem(StdCtrls::TListBox* Control, int Index, const QRect& Rect, unsigned State);
+
+  // Takes ownership of a catalogue that was given up while this dialog shows its
+  // entries (its component was destroyed); it is freed with the dialog. Null is ignored.
+  void KeepCatalogue(kytSQLFilterStruc::TCampos* ACampos);
 
   // ---- Commands ----
   void btSeeClick(Classes::TObject* Sender);
@@ -183,16 +226,46 @@ class TformFilter : public Forms::TForm {
   // Back to one empty line.
   void ClearFilter(Classes::TObject* Sender);
   void btSaveFilterClick(Classes::TObject* Sender);
+  // Reads a filter file into the lines, the description and, where ordering is
+  // allowed (TabSheet2 enabled), the ordering, keeping only its catalogue columns.
   void btOpenFilterClick(Classes::TObject* Sender);
   // Copies the lines into AFilter; false (AFilter unchanged) when no criterion is
-  // defined, false after message 60051 when a line cannot be copied.
+  // defined, false after the message "Could not update filter in the memory !" when a
+  // line cannot be copied.
   bool ModifyFilter(kytSQLFilterStruc::FilterArray& AFilter);
 
  private:
+  std::vector<std::unique_ptr<kytSQLFilterStruc::TCampos>> FKeptCatalogues;
   // Lines restored from a filter count as entered until the criteria are cleared, so
   // a restored line whose field is gone is reported instead of dropped.
   bool FRestored = false;
+  // The layout, built in code in these steps (kytSQLFilterFormLayout.cpp).
   void BuildLayout();
+  void BuildToolBar();
+  void BuildPages();
+  void BuildCriteriaPage();
+  void BuildFirstLine();
+  void BuildOrderingPage();
+  void BuildDescriptionPage();
+  void BuildFileDialogs();
+  void BindCommands();
+  // FormCreate's steps: line 1's field list from Campos; hints and captions from the
+  // message table.
+  void FillFieldList();
+  void SetHintsAndCaptions();
+
+  // The memo text of line Line; adds its parentheses to Balance. Fails the line
+  // (FailLine) when it is invalid.
+  std::string MountLine(int Line, int& Balance);
+  // Value as a literal of Campo's type, quoted where the type asks; fails line Line
+  // when it is no such literal.
+  std::string ValueLiteral(const kytSQLFilterStruc::TCampo& Campo, std::string Value, int Line);
+  // Shows the criteria page and the SQL panel, beeps, adds message Message naming
+  // Line to the memo and ends with the silent abort.
+  [[noreturn]] void FailLine(int Line, int Message);
+  // Adds the offered optional comparisons to Box, or takes them away.
+  static void OfferOptionalComparisons(StdCtrls::TComboBox& Box, bool Offer);
+  bool IsCatalogueColumn(const std::string& Entry) const;
   void AddLine();
   Mask::TMaskEdit* NewValueEdit(int Line);
   int LineTop(int Line, const Controls::TControl& First) const;

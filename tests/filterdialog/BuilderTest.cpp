@@ -34,6 +34,35 @@ TEST_F(DialogTest, BuildsEachKindOfLine) {
   }
 }
 
+TEST_F(DialogTest, AliasesNameTheColumns) {
+  struct Case {
+    const char* name;
+    const char* field;
+    const char* comparison;
+    const char* value;
+    bool caseSensitive;
+    const char* memo;
+  } cases[] = {
+      {"upper", "Name", "Start with", "ab", false, "( UPPER(C.NAME) Starting with  'AB' )"},
+      {"case_sensitive", "Name", "=", "Smith", true, "( C.NAME =  'Smith' )"},
+      {"is_null", "Name", "is Null", "", false, "( C.NAME is Null  )"},
+      {"number", "Total", ">=", "100", false, "( O.TOTAL >=  100 )"},
+      {"table_without_alias", "Active", "=", "true", false, "( T.ACTIVE =  TRUE )"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Create();
+    form->TableAliases = {{"CUSTOMER.", "C."}, {"ORDERS.", "O."}};
+    form->ckCase->SetChecked(c.caseSensitive);
+    SetLine(1, c.field, c.comparison, c.value);
+    EXPECT_EQ(Build(), std::vector<std::string>{c.memo});
+    // Saved filters keep the catalogue's table name.
+    FilterArray saved;
+    ASSERT_TRUE(form->ModifyFilter(saved));
+    EXPECT_EQ(saved[0].TableName.Str(), Campos->Get(IndexOf(*form->eCampo1, c.field))->TableName);
+  }
+}
+
 TEST_F(DialogTest, ParenthesesConnectorsAndConstantCondition) {
   form->btParentesesClick(nullptr);
   Line(1).BGroup->TypeText("(");

@@ -1,6 +1,8 @@
 // The criteria lines editor: layout, line bookkeeping, restoring records, field changes.
 #include "DialogFixture.h"
 
+#include <functional>
+
 namespace dialogtest {
 namespace {
 
@@ -104,15 +106,20 @@ TEST_F(DialogTest, ParenthesisEditsTakeOnlyTheirParenthesis) {
     const char* opening;
     const char* closing;
   } cases[] = {{"(", "(", ""}, {")", "", ")"}, {"a((b", "((", ""}, {"x))", "", "))"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.typed);
-    form->eBGroup1->SetText("");
-    form->eEGroup1->SetText("");
-    form->eBGroup1->TypeText(c.typed);
-    form->eEGroup1->TypeText(c.typed);
-    EXPECT_EQ(form->eBGroup1->Text(), c.opening);
-    EXPECT_EQ(form->eEGroup1->Text(), c.closing);
-  }
+  SetLine(1, "", "", "", 1);
+  for (int n = 1; n <= 2; ++n)
+    for (const Case& c : cases) {
+      SCOPED_TRACE("line " + std::to_string(n) + " " + c.typed);
+      Line(n).BGroup->SetText("");
+      Line(n).EGroup->SetText("");
+      Line(n).BGroup->TypeText(c.typed);
+      Line(n).EGroup->TypeText(c.typed);
+      EXPECT_EQ(Line(n).BGroup->Text(), c.opening);
+      EXPECT_EQ(Line(n).EGroup->Text(), c.closing);
+    }
+  // Other edits take every key.
+  form->eValue1->TypeText("(a)");
+  EXPECT_EQ(form->eValue1->Text(), "(a)");
   // Backspace is refused too.
   form->eBGroup1->SetText("((");
   form->eBGroup1->TypeText("\b");
@@ -153,6 +160,109 @@ TEST_F(DialogTest, FieldChoiceShapesTheValueAndTheComparisons) {
   form->EditDateFormat = "mm/dd/yyyy";
   SetLine(1, "Shipped", "", "12251999");
   EXPECT_EQ(form->eValue1->Text(), "12/25/1999");
+}
+
+TEST_F(DialogTest, ChosenComparisonStaysOnlyWhileOffered) {
+  struct Case {
+    const char* name;
+    const char* first;       // field chosen first
+    const char* comparison;  // then this comparison
+    const char* second;      // then this field
+    const char* chosen;      // the comparison shown afterwards ("" none)
+  } cases[] = {
+      {"contains_gone_for_date", "Name", "Contains", "Shipped", ""},
+      {"start_with_gone_for_time", "Name", "Start with", "Start", ""},
+      {"contains_gone_for_boolean", "Quantity", "Contains", "Active", ""},
+      {"start_with_stays_for_number", "Name", "Start with", "Total", "Start with"},
+      {"is_not_null_stays_for_date", "Name", "is not Null", "Shipped", "is not Null"},
+      {"equal_stays_for_time", "Total", "=", "Start", "="},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Create();
+    SetLine(1, c.first, c.comparison, "");
+    SetLine(1, c.second, "", "");
+    EXPECT_EQ(form->eComparision1->Text(), c.chosen);
+    if (*c.chosen == '\0') {
+      EXPECT_EQ(form->eComparision1->ItemIndex(), -1);
+      EXPECT_EQ(Build(), std::vector<std::string>{"Invalid Comparision value at line 1"});
+    }
+  }
+  // Taken away and offered again, the optional comparisons come back at the end; a
+  // comparison chosen among them stays chosen while the line changes field.
+  Create();
+  SetLine(1, "Shipped", "", "");
+  SetLine(1, "Name", "Start with", "");
+  SetLine(1, "Quantity", "", "");
+  EXPECT_EQ(form->eComparision1->Text(), "Start with");
+  EXPECT_EQ(form->eComparision1->ItemIndex(), form->eComparision1->Items()->Count() - 1);
+}
+
+TEST_F(DialogTest, ValuesAreKeptWhole) {
+  std::vector<TEntry> entries = DefaultEntries();
+  entries.push_back({"CUSTOMER.", "CODE", fString, "Code", true, 5});
+  entries.push_back({"CUSTOMER.", "REMARK", fString, "Remark", true, 60});
+  MakeCatalogue(entries);
+  struct Case {
+    const char* name;
+    std::function<void(DialogTest&)> setup;
+    std::vector<std::string> memo;
+  } cases[] = {
+      {"restored_long_values",
+       [](DialogTest& t) {
+         Filter = {Record("", "CUSTOMER.", "CODE", "=", "ABCDEFGH", "", 1),
+                   Record("", "CUSTOMER.", "CODE", "=", "IJKLMNOP", "", -1)};
+         t.Create();
+         t.form->InitFilter();
+       },
+       {"( UPPER(CUSTOMER.CODE) =  'ABCDEFGH' ) AND", "( UPPER(CUSTOMER.CODE) =  'IJKLMNOP' )"}},
+      {"long_field_to_short",
+       [](DialogTest& t) {
+         t.SetLine(1, "Remark", "=", "ABCDEFGHIJ");
+         t.SetLine(1, "Code", "", "");
+       },
+       {"( UPPER(CUSTOMER.CODE) =  'ABCDEFGHIJ' )"}},
+      {"typing_stops_at_limit", [](DialogTest& t) { t.SetLine(1, "Code", "=", "ABCDEFGH"); },
+       {"( UPPER(CUSTOMER.CODE) =  'ABCDE' )"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Filter.clear();
+    Create();
+    c.setup(*this);
+    EXPECT_EQ(Build(), c.memo);
+  }
+}
+
+TEST_F(DialogTest, OneDialogAtATime) {
+  SetLine(1, "Name", "=", "x", 1);
+  SetLine(2, "Total", ">", "1");
+  // A second dialog (from a handler of the first, say) is refused and touches nothing.
+  Classes::TComponent owner(nullptr);
+  try {
+    TformFilter second(&owner);
+    ADD_FAILURE() << "a second dialog was created";
+  } catch (const SysUtils::Exception& e) {
+    EXPECT_NE(e.Message().find("already open"), std::string::npos) << e.Message();
+  }
+  EXPECT_EQ(owner.ComponentCount(), 0);
+  ASSERT_EQ(FilterLines.size(), 2u);
+  EXPECT_EQ(Line(1).Campo, form->eCampo1);
+  EXPECT_EQ(Build(), (std::vector<std::string>{"( UPPER(CUSTOMER.NAME) =  'X' ) AND", "( ORDERS.TOTAL >  1 )"}));
+  // Once the first is gone, a new one can be made.
+  form.reset();
+  EXPECT_TRUE(FilterLines.empty());
+  Create();
+  EXPECT_EQ(FilterLines.size(), 1u);
+  EXPECT_EQ(Line(1).Campo, form->eCampo1);
+}
+
+TEST_F(DialogTest, RefusesMoreLinesThanItHolds) {
+  Filter.assign(MaxFilterLines + 1, Record("", "CUSTOMER.", "NAME", "=", "x", "", 1));
+  EXPECT_THROW(form->InitFilter(), SysUtils::Exception);
+  EXPECT_EQ(form->LineCount, 1);
+  EXPECT_EQ(FilterLines.size(), 1u);
+  EXPECT_EQ(form->eCampo1->ItemIndex(), -1);
 }
 
 TEST_F(DialogTest, RestoresRecordsByIdentity) {

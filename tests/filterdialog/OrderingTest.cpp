@@ -72,7 +72,7 @@ TEST_F(OrderingTest, DropsRespectTheFixedEntries) {
       {"fixed_cannot_move", 2, {"A", "B", "C"}, false, 1, 2, false, {"A", "B", "C"}},
       {"move_up", 2, {"A", "B", "C", "D"}, false, 3, 2, true, {"A", "B", "D", "C"}},
       {"move_down_to_end", 0, {"A", "B", "C"}, false, 0, 3, true, {"B", "C", "A"}},
-      {"first_movable_without_fixed", 0, {"A", "B"}, false, 0, 1, true, {"A", "B"}},
+      {"first_movable_without_fixed", 0, {"A", "B", "C", "D"}, false, 0, 2, true, {"B", "A", "C", "D"}},
       {"into_empty_list", 0, {}, true, 2, 0, true, {"ORDERS.SHIPPED"}},
   };
   for (const Case& c : cases) {
@@ -183,6 +183,56 @@ TEST_F(FileCommandsTest, SaveAndOpenThroughTheFileDialogs) {
   form->btOpenFilter->Click();
   EXPECT_EQ(Line(1).Campo->Left(), 38);
   EXPECT_EQ(Line(1).Campo->Width(), 173);
+}
+
+TEST_F(FileCommandsTest, OpenedOrderingKeepsOnlyCatalogueColumns) {
+  struct Case {
+    const char* entry;
+    bool kept;
+  } cases[] = {
+      {"ORDERS.TOTAL", true},
+      {"INVOICE.TOTAL", false},  // a column of a table the filter does not know
+      {"(CASE WHEN (SELECT COUNT(*) FROM USERS) > 0 THEN 1 END)", false},
+      {"ORDERS.ID /* x", false},
+      {"Ordering disabled", false},
+      {"", false},
+      {"CUSTOMER.ID", true},  // in the catalogue, though not offered as a criterion
+  };
+  Classes::TStringList all, kept;
+  std::string rejected;
+  for (const Case& c : cases) {
+    all.Add(c.entry);
+    if (c.kept) kept.Add(c.entry);
+    else rejected += std::string("\r\n") + c.entry;
+  }
+  FilterArray records = {Record("", "CUSTOMER.", "NAME", "=", "x", "", -1)};
+  const std::string mixed = (dir / "mixed.flt").string();
+  const std::string clean = (dir / "clean.flt").string();
+  ASSERT_TRUE(WriteFilter(mixed, records, all));
+  ASSERT_TRUE(WriteFilter(clean, records, kept));
+
+  // Through the open command: the columns stay in their order, the rest is named in one box.
+  ScriptedHost().FileAnswers.push_back(mixed);
+  form->btOpenFilter->Click();
+  EXPECT_EQ(form->Ordered->Items()->Text(), kept.Text());
+  ASSERT_EQ(ScriptedHost().Boxes.size(), 1u);
+  EXPECT_EQ(ScriptedHost().Boxes[0].Kind, Dialogs::TScriptedUIHost::TBoxKind::ShowMessage);
+  EXPECT_EQ(ScriptedHost().Boxes[0].Text,
+            "These ordering entries are not fields of this filter and were left out:" + rejected);
+  EXPECT_EQ(form->eCampo1->Text(), "Name");  // the lines are read all the same
+
+  ScriptedHost().Reset();
+  ScriptedHost().FileAnswers.push_back(clean);
+  form->btOpenFilter->Click();
+  EXPECT_EQ(form->Ordered->Items()->Text(), kept.Text());
+  EXPECT_TRUE(ScriptedHost().Boxes.empty());
+
+  // Where ordering is not allowed the entries never reach the SQL: kept as the file has them.
+  form->TabSheet2->SetEnabled(false);
+  ScriptedHost().FileAnswers.push_back(mixed);
+  form->btOpenFilter->Click();
+  EXPECT_EQ(form->Ordered->Items()->Text(), all.Text());
+  EXPECT_TRUE(ScriptedHost().Boxes.empty());
 }
 
 TEST_F(FileCommandsTest, OrderingDisabledIsSavedAsItsOneEntry) {

@@ -1,0 +1,294 @@
+// The filter dialog's layout, built in code: tool bar and its glyphs, the three pages,
+// the first criterion line and the file dialogs, with their events bound.
+#include "filterdialog/kytSQLFilterForm.h"
+
+#include <QIcon>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace kytSQLFilterForm {
+
+using Classes::TObject;
+using StdCtrls::TComboBox;
+using StdCtrls::TEdit;
+
+namespace {
+
+// The tool-bar glyphs, drawn at 20 x 20 so they read clearly on a 30 x 25 button.
+enum class TGlyph { See, Parse, Cancel, Confirm, Clear, Save, Open, None };
+
+const QColor kInk(40, 40, 40);
+const QColor kBlue(30, 90, 170);
+
+void DrawEye(QPainter& P) {  // show the SQL
+  QPainterPath eye;
+  eye.moveTo(1, 10);
+  eye.quadTo(10, 1, 19, 10);
+  eye.quadTo(10, 19, 1, 10);
+  P.setPen(QPen(kInk, 1.6));
+  P.setBrush(Qt::white);
+  P.drawPath(eye);
+  P.setBrush(kBlue);
+  P.setPen(Qt::NoPen);
+  P.drawEllipse(QPointF(10, 10), 3.6, 3.6);
+}
+
+void DrawCircularArrow(QPainter& P) {  // rebuild the SQL
+  P.setPen(QPen(kBlue, 2.2, Qt::SolidLine, Qt::RoundCap));
+  P.drawArc(QRectF(3, 3, 14, 14), 40 * 16, 280 * 16);
+  P.setBrush(kBlue);
+  P.setPen(Qt::NoPen);
+  P.drawPolygon(QPolygonF({QPointF(13.5, 1.5), QPointF(19, 5.5), QPointF(12.5, 8.5)}));
+}
+
+void DrawCross(QPainter& P) {  // cancel
+  P.setPen(QPen(QColor(200, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
+  P.drawLine(QPointF(4, 4), QPointF(16, 16));
+  P.drawLine(QPointF(16, 4), QPointF(4, 16));
+}
+
+void DrawTick(QPainter& P) {  // accept
+  P.setPen(QPen(QColor(30, 150, 60), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  P.drawPolyline(QPolygonF({QPointF(3, 11), QPointF(8, 16), QPointF(17, 4)}));
+}
+
+void DrawEraser(QPainter& P) {  // clear the criteria
+  P.translate(10, 10);
+  P.rotate(-40);
+  P.setPen(QPen(kInk, 1.2));
+  P.setBrush(QColor(235, 120, 140));
+  P.drawRect(QRectF(-8, -4, 9, 8));
+  P.setBrush(Qt::white);
+  P.drawRect(QRectF(1, -4, 7, 8));
+}
+
+void DrawDiskette(QPainter& P) {  // save
+  P.setPen(QPen(kInk, 1.2));
+  P.setBrush(QColor(60, 100, 170));
+  P.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
+  P.setBrush(Qt::white);
+  P.drawRect(QRectF(5.5, 2.5, 9, 6));
+  P.setBrush(QColor(210, 210, 210));
+  P.drawRect(QRectF(5.5, 11.5, 9, 6));
+}
+
+void DrawFolder(QPainter& P) {  // open
+  P.setPen(QPen(QColor(150, 110, 20), 1.2));
+  P.setBrush(QColor(240, 200, 80));
+  P.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(7.5, 4.5), QPointF(9.5, 6.5), QPointF(18.5, 6.5),
+                           QPointF(18.5, 16.5), QPointF(1.5, 16.5)}));
+  P.setBrush(QColor(250, 220, 120));
+  P.drawPolygon(QPolygonF({QPointF(1.5, 16.5), QPointF(4.5, 9.5), QPointF(19.5, 9.5), QPointF(18.5, 16.5)}));
+}
+
+QIcon MakeGlyph(TGlyph Kind) {
+  QPixmap pixmap(20, 20);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  switch (Kind) {
+    case TGlyph::See: DrawEye(p); break;
+    case TGlyph::Parse: DrawCircularArrow(p); break;
+    case TGlyph::Cancel: DrawCross(p); break;
+    case TGlyph::Confirm: DrawTick(p); break;
+    case TGlyph::Clear: DrawEraser(p); break;
+    case TGlyph::Save: DrawDiskette(p); break;
+    case TGlyph::Open: DrawFolder(p); break;
+    case TGlyph::None: break;
+  }
+  return QIcon(pixmap);
+}
+
+void Place(Controls::TControl* C, Controls::TWinControl* Parent, const char* Name, int L, int T, int W, int H) {
+  C->SetName(Name);
+  C->SetParent(Parent);
+  C->SetBounds(L, T, W, H);
+}
+
+const Controls::TFont kBold{"", 0, true, Controls::clDefault};
+
+}  // namespace
+
+void TformFilter::BuildLayout() {
+  SetName("formFilter");
+  SetCaption("Filter");
+  SetBorderStyle(Forms::TBorderStyle::bsDialog);
+  SetClientSize(531, 299);
+  // The layout's sizes are made for an 8-point face: every text fits its control.
+  SetFont({"DejaVu Sans", 8, false, Controls::clDefault});
+  BuildToolBar();
+  BuildPages();
+  BuildCriteriaPage();
+  BuildFirstLine();
+  BuildOrderingPage();
+  BuildDescriptionPage();
+  BuildFileDialogs();
+  BindCommands();
+  PageControl1->SetActivePage(TabSheet1);
+}
+
+void TformFilter::BuildToolBar() {
+  ToolPanel = new ExtCtrls::TPanel(this);
+  Place(ToolPanel, this, "ToolPanel", 0, 0, 531, 33);
+  ToolPanel->SetAlign(Controls::TAlign::alTop);
+  ToolPanel->SetBevelOuter(ExtCtrls::TBevelCut::bvNone);
+
+  struct TButtonDef {
+    Buttons::TSpeedButton** Button;
+    const char* Name;
+    int Left;
+    TGlyph Glyph;  // None: the button shows a caption
+  };
+  const TButtonDef buttons[] = {
+      {&btSee, "btSee", 4, TGlyph::See},
+      {&btParse, "btParse", 38, TGlyph::Parse},
+      {&btCancel, "btCancel", 72, TGlyph::Cancel},
+      {&btConfirm, "btConfirm", 106, TGlyph::Confirm},
+      {&btClear, "btClear", 140, TGlyph::Clear},
+      {&btParenteses, "btParenteses", 174, TGlyph::None},
+      {&btSaveFilter, "btSaveFilter", 208, TGlyph::Save},
+      {&btOpenFilter, "btOpenFilter", 242, TGlyph::Open},
+  };
+  for (const TButtonDef& b : buttons) {
+    *b.Button = new Buttons::TSpeedButton(this);
+    Place(*b.Button, ToolPanel, b.Name, b.Left, 4, 30, 25);
+    (*b.Button)->SetFlat(true);
+    (*b.Button)->SetShowHint(true);
+    if (b.Glyph != TGlyph::None) (*b.Button)->SetGlyph(MakeGlyph(b.Glyph));
+  }
+  btParenteses->SetCaption("(( ))");
+  btParenteses->SetFont(kBold);
+
+  ckCase = new StdCtrls::TCheckBox(this);
+  Place(ckCase, ToolPanel, "ckCase", 284, 4, 160, 25);
+}
+
+void TformFilter::BuildPages() {
+  PageControl1 = new ComCtrls::TPageControl(this);
+  Place(PageControl1, this, "PageControl1", 0, 33, 531, 266);
+  PageControl1->SetAlign(Controls::TAlign::alClient);
+  PageControl1->SetTabPosition(ComCtrls::TTabPosition::tpBottom);
+  for (auto [page, name] : {std::pair{&TabSheet1, "TabSheet1"}, {&TabSheet2, "TabSheet2"}, {&TabSheet3, "TabSheet3"}}) {
+    *page = new ComCtrls::TTabSheet(this);
+    (*page)->SetName(name);
+    (*page)->SetPageControl(PageControl1);
+  }
+}
+
+// The SQL panel at the bottom (hidden at start), the lines' scroll box above it.
+void TformFilter::BuildCriteriaPage() {
+  SQLPanel = new ExtCtrls::TPanel(this);
+  Place(SQLPanel, TabSheet1, "SQLPanel", 0, 0, 523, 123);
+  SQLPanel->SetAlign(Controls::TAlign::alBottom);
+  SQLPanel->SetBevelOuter(ExtCtrls::TBevelCut::bvNone);
+  SQLPanel->SetVisible(false);
+  MemoSQL = new StdCtrls::TMemo(this);
+  Place(MemoSQL, SQLPanel, "MemoSQL", 0, 0, 523, 123);
+  MemoSQL->SetAlign(Controls::TAlign::alClient);
+  MemoSQL->SetReadOnly(true);
+  MemoSQL->SetFont({"DejaVu Sans Mono", 8, false, Controls::clDefault});
+  MemoSQL->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ScrollBox1 = new Forms::TScrollBox(this);
+  Place(ScrollBox1, TabSheet1, "ScrollBox1", 0, 0, 523, 200);
+  ScrollBox1->SetAlign(Controls::TAlign::alClient);
+  ScrollBox1->SetBorderless(true);
+}
+
+// Line 1, the template every further line is cloned from.
+void TformFilter::BuildFirstLine() {
+  eBGroup1 = new TEdit(this);
+  Place(eBGroup1, ScrollBox1, "eBGroup1", 8, 8, 25, 24);
+  eBGroup1->SetVisible(false);
+  eCampo1 = new TComboBox(this);
+  Place(eCampo1, ScrollBox1, "eCampo1", 38, 8, 173, 24);
+  eCampo1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+  eCampo1->SetTag(1);
+  eComparision1 = new TComboBox(this);
+  Place(eComparision1, ScrollBox1, "eComparision1", 216, 8, 81, 24);
+  eComparision1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+  eComparision1->SetTag(1);
+  eComparision1->SetFont(kBold);
+  eComparision1->SetDropDownCount(10);
+  // A narrow arrow and padding leave the 81 pixels to the comparison's text.
+  eComparision1->setStyleSheet("QComboBox { padding-left: 2px; padding-right: 0px; }");
+  eValue1 = new Mask::TMaskEdit(this);
+  Place(eValue1, ScrollBox1, "eValue1", 302, 8, 121, 24);
+  eValue1->SetTag(1);
+  eEGroup1 = new TEdit(this);
+  Place(eEGroup1, ScrollBox1, "eEGroup1", 428, 8, 25, 24);
+  eEGroup1->SetVisible(false);
+  eOperation1 = new TComboBox(this);
+  Place(eOperation1, ScrollBox1, "eOperation1", 458, 8, 60, 24);
+  eOperation1->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+  eOperation1->SetTag(1);
+  eOperation1->SetFont(kBold);
+  eOperation1->SetColor(Controls::clPaleYellow);
+
+  eBGroup1->OnKeyPress = [this](TObject* S, char& K) { ChecaParentesis(S, K); };
+  eEGroup1->OnKeyPress = [this](TObject* S, char& K) { ChecaParentesis(S, K); };
+  eCampo1->OnChange = [this](TObject* S) { ChangeCampo(S); };
+  eComparision1->OnChange = [this](TObject* S) { eComparision1Change(S); };
+  eComparision1->OnDropDown = [this](TObject* S) { SetDropWidth(S); };
+  eOperation1->OnChange = [this](TObject* S) { MudaOperation(S); };
+}
+
+// The chosen ordering on the left, the available columns on the right.
+void TformFilter::BuildOrderingPage() {
+  const std::string sourceHint = "Fields in the Source Table";
+  Ordered = new StdCtrls::TListBox(this);
+  Place(Ordered, TabSheet2, "Ordered", 0, 0, 260, 200);
+  Ordered->SetAlign(Controls::TAlign::alLeft);
+  Ordered->SetStyle(StdCtrls::TListBoxStyle::lbOwnerDrawFixed);
+  Ordered->SetItemHeight(17);
+  Ordered->SetDragMode(StdCtrls::TDragMode::dmAutomatic);
+  Ordered->SetHint(sourceHint);
+  Splitter1 = new ExtCtrls::TSplitter(this);
+  Place(Splitter1, TabSheet2, "Splitter1", 260, 0, 3, 200);
+  Ordem = new StdCtrls::TListBox(this);
+  Place(Ordem, TabSheet2, "Ordem", 263, 0, 260, 200);
+  Ordem->SetAlign(Controls::TAlign::alClient);
+  Ordem->SetDragMode(StdCtrls::TDragMode::dmAutomatic);
+  Ordem->SetHint(sourceHint);
+  Ordered->OnDragOver = [this](TObject* S, TObject* Src, int X, int Y, StdCtrls::TDragState St, bool& A) {
+    OrderedDragOver(S, Src, X, Y, St, A);
+  };
+  Ordered->OnDragDrop = [this](TObject* S, TObject* Src, int X, int Y) { OrderedDragDrop(S, Src, X, Y); };
+  Ordered->OnDrawItem = [this](StdCtrls::TListBox* C, int I, const QRect& R, unsigned St) {
+    OrderedDrawItem(C, I, R, St);
+  };
+}
+
+void TformFilter::BuildDescriptionPage() {
+  MemoDesc = new StdCtrls::TMemo(this);
+  Place(MemoDesc, TabSheet3, "MemoDesc", 0, 0, 523, 200);
+  MemoDesc->SetAlign(Controls::TAlign::alClient);
+  MemoDesc->SetMaxLength(MaxDescriptionLength);
+}
+
+void TformFilter::BuildFileDialogs() {
+  SaveFilter = new Dialogs::TSaveDialog(this);
+  SaveFilter->SetName("SaveFilter");
+  SaveFilter->DefaultExt = "flt";
+  SaveFilter->Filter = "Filter files|*.flt|All Files|*.*";
+  SaveFilter->Options = Dialogs::ofHideReadOnly | Dialogs::ofPathMustExist | Dialogs::ofEnableSizing;
+  OpenFilter = new Dialogs::TOpenDialog(this);
+  OpenFilter->SetName("OpenFilter");
+  OpenFilter->DefaultExt = "flt";
+  OpenFilter->Filter = "Filter Files|*.flt|All Files|*.*";
+  OpenFilter->Options =
+      Dialogs::ofHideReadOnly | Dialogs::ofPathMustExist | Dialogs::ofFileMustExist | Dialogs::ofEnableSizing;
+}
+
+void TformFilter::BindCommands() {
+  btSee->OnClick = [this](TObject* S) { btSeeClick(S); };
+  btParse->OnClick = [this](TObject* S) { MountSQL(S); };
+  btCancel->OnClick = [this](TObject* S) { btCancelClick(S); };
+  btConfirm->OnClick = [this](TObject* S) { btConfirmClick(S); };
+  btClear->OnClick = [this](TObject* S) { ClearFilter(S); };
+  btParenteses->OnClick = [this](TObject* S) { btParentesesClick(S); };
+  btSaveFilter->OnClick = [this](TObject* S) { btSaveFilterClick(S); };
+  btOpenFilter->OnClick = [this](TObject* S) { btOpenFilterClick(S); };
+}
+
+}  // namespace kytSQLFilterForm
