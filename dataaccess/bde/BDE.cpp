@@ -83,6 +83,11 @@ std::shared_ptr<DbiDb> DbiDb::Acquire(const std::string& FileName) {
   }
   sqlite3_extended_result_codes(handle, 1);
   sqlite3_busy_timeout(handle, 5000);
+  if (int fold = RegisterAnsiUpper(handle); fold != SQLITE_OK) {
+    sqlite3_close(handle);
+    throw DBTables::EDBEngineError({DBIERR_INVALIDPARAM, fold, "Cannot open database \"" + FileName + "\": " +
+                                                                   sqlite3_errstr(fold)});
+  }
   auto db = std::make_shared<DbiDb>(key, handle);
   map[key] = db;
   return db;

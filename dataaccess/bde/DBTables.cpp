@@ -239,6 +239,8 @@ void CreateDatabase(const std::string& FileName, const std::string& Script) {
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(DB::AnsiToUtf8(key).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   std::string error;
+  // The script may use UPPER (in a check or a default) as every later connection reads it.
+  if (rc == SQLITE_OK) rc = BDE::RegisterAnsiUpper(db);
   if (rc == SQLITE_OK) {
     char* msg = nullptr;
     std::string script = "BEGIN;\n" + DB::AnsiToUtf8(Script) + "\n;COMMIT;";

@@ -35,6 +35,14 @@ DBIResult SetLastError(DBIResult Code, int Native, const std::string& Message);
 // Raises DBTables::EDBEngineError with SQLite's message for Rc on Db (Context first).
 [[noreturn]] void RaiseSqlite(sqlite3* Db, int Rc, const std::string& Context = "");
 
+// Replaces SQLite's UPPER on Db by one that folds as the filter dialog folds a value:
+// by the Windows-1252 code page (SysUtils::AnsiUpperCase), so that "josé" and "José"
+// compare equal once both are upper-cased. Characters Windows-1252 lacks, and bytes
+// that are not UTF-8, stay as they are; NULL stays NULL; any other value is taken as
+// its text, as SQLite's own UPPER does. Every connection the data access opens has it.
+// Returns SQLite's result code.
+int RegisterAnsiUpper(sqlite3* Db);
+
 // Prepares the first statement of Utf8 on Db. Raises EDBEngineError when SQLite
 // rejects it, or when text other than blanks and comments follows it.
 sqlite3_stmt* PrepareOne(sqlite3* Db, const std::string& Utf8);

@@ -13,6 +13,10 @@ namespace IB_Components::detail {
 
 namespace {
 
+// isc_dsql_fetch's result when the cursor has no more rows.
+constexpr ISC_STATUS kFetchEnd = 100;
+
+
 // ISC_DATE counts days from 1858-11-17; TDateTime's day 0 is 1899-12-30.
 constexpr int32_t kIscDateOfDay0 = 15018;
 
@@ -184,7 +188,7 @@ class TFbCursor : public DB::TCursor {
     if (FDone) return false;
     ISC_STATUS_ARRAY st;
     ISC_STATUS rc = isc_dsql_fetch(st, &FStatement->FStmt, SQLDA_VERSION1, FStatement->FOut);
-    if (rc == 100) {
+    if (rc == kFetchEnd) {
       FDone = true;
       return false;
     }
