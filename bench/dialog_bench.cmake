@@ -1,2 +1,2 @@
 add_executable(dialog_bench dialog_bench.cpp)
-target_link_libraries(dialog_bench PRIVATE kyt_filterdialog benchmark::benchmark)
+target_link_libraries(dialog_bench PRIVATE kyt_filterdialog kyt_fielddefs benchmark::benchmark)

@@ -1,6 +1,8 @@
 // The filter dialog off-screen at sizes a large application reaches: created over a
 // catalogue of 500 fields, 200 criteria restored into lines, and the SQL of those 200
-// lines built. Each should stay well under 200 ms.
+// lines built. Each should stay well under 200 ms. And the field-definitions dialog over
+// a catalogue of 2,000 entries in 40 tables: opened (lists built, first entry shown) in
+// under 100 ms, a table chosen (its available fields listed) in under 20 ms.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -8,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "fielddefs/kytFieldDef.h"
 #include "filterdialog/kytSQLFilterForm.h"
 
 namespace {
@@ -108,6 +111,50 @@ void BM_MountSQL200Lines(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(dialog->MemoSQL->Lines()->Count());
 }
 BENCHMARK(BM_MountSQL200Lines)->Unit(benchmark::kMillisecond);
+
+// 2,000 entries over 40 tables, half of each table allowed, in reverse ComboOrder.
+void MakeDesignCatalogue() {
+  delete Campos;
+  Campos = new TCampos;
+  constexpr int kEntries = 2000;
+  for (int i = 0; i < kEntries; ++i) {
+    auto* c = new TCampo;
+    c->TableName = "TABLE_" + std::to_string(i % 40) + ".";
+    c->FieldName = "FIELD_" + std::to_string(i);
+    c->Description = "Field number " + std::to_string(i);
+    c->ComboOrder = kEntries - i;
+    c->Supported = true;
+    c->Visible = (i / 40) % 2 == 0;
+    Campos->Add(c);
+  }
+}
+
+void BM_OpenFieldDefs2000Entries(benchmark::State& state) {
+  MakeDesignCatalogue();
+  for (auto _ : state) {
+    auto dialog = std::make_unique<kytFieldDef::TformFDefs>(nullptr);
+    dialog->InitializeLists();
+    benchmark::DoNotOptimize(dialog->edFieldName->Text());
+    state.PauseTiming();
+    dialog.reset();
+    state.ResumeTiming();
+  }
+  state.counters["allowed"] = 1000;
+}
+BENCHMARK(BM_OpenFieldDefs2000Entries)->Unit(benchmark::kMillisecond);
+
+void BM_ChooseTableOf2000Entries(benchmark::State& state) {
+  MakeDesignCatalogue();
+  auto dialog = std::make_unique<kytFieldDef::TformFDefs>(nullptr);
+  dialog->InitializeLists();
+  int table = 0;
+  for (auto _ : state) {
+    dialog->cbTables->UserSelect(table++ % 40);
+    benchmark::DoNotOptimize(dialog->lsAvaiFields->count());
+  }
+  state.counters["listed"] = dialog->lsAvaiFields->count();
+}
+BENCHMARK(BM_ChooseTableOf2000Entries)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
