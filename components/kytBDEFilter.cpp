@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "dataaccess/bde/BDE.h"
-#include "sqltext/Parse.h"
 
 namespace kytBDEFilter {
 
@@ -54,40 +53,6 @@ void GetTableNames(TQuery& Query, TCampos& campos) {
 
 namespace {
 
-// The scratch query of the second pass: read-only and one-directional, opened (which
-// reads its first row) and closed again.
-class TEngineTableDescriber : public kytFilterBase::TTableDescriber {
- public:
-  explicit TEngineTableDescriber(std::string DatabaseName)
-      : FDatabaseName(std::move(DatabaseName)), FQuery(std::make_unique<TQuery>(nullptr)) {}
-
-  void Describe(const std::string& Table, std::vector<TColumnInfo>& Columns) override {
-    Columns.clear();
-    FQuery->SetDatabaseName(FDatabaseName);
-    FQuery->SetRequestLive(false);
-    FQuery->SetUniDirectional(true);
-    FQuery->SQL()->SetText("select * from " + Table);
-    try {
-      FQuery->Open();
-      for (int i = 0; i < FQuery->FieldCount(); ++i) {
-        const DB::TField& field = *FQuery->Fields(i);
-        TColumnInfo info = TDataSetVariant::DescribeField(field);
-        info.FieldName = field.FullName();
-        info.TableName = Table + ".";
-        Columns.push_back(std::move(info));
-      }
-    } catch (...) {
-      FQuery->Close();
-      throw;
-    }
-    FQuery->Close();
-  }
-
- private:
-  std::string FDatabaseName;
-  std::unique_ptr<TQuery> FQuery;
-};
-
 class TBDEVariant : public TDataSetVariant {
  public:
   bool IsQuery(const Classes::TComponent* Query) const override { return dynamic_cast<const TQuery*>(Query) != nullptr; }
@@ -100,8 +65,6 @@ class TBDEVariant : public TDataSetVariant {
 
   std::string GetSQL(Classes::TComponent& Query) const override { return Engine(Query).SQL()->Text(); }
   void SetSQL(Classes::TComponent& Query, const std::string& SQL) const override { Engine(Query).SQL()->SetText(SQL); }
-  void SetSQLWhere(std::string& SQL, const std::string& Clause) const override { Parse::SetSQLWhere(SQL, Clause); }
-  void SetSQLOrder(std::string& SQL, const std::string& Clause) const override { Parse::SetSQLOrder(SQL, Clause); }
 
   void DescribeQuery(Classes::TComponent& Query, std::vector<TColumnInfo>& Columns) const override {
     const TQuery& query = Engine(Query);
@@ -118,30 +81,42 @@ class TBDEVariant : public TDataSetVariant {
     GetTableNames(Engine(Query), ACampos);
   }
 
-  std::unique_ptr<kytFilterBase::TTableDescriber> NewTableDescriber(Classes::TComponent& Query) const override {
-    return std::make_unique<TEngineTableDescriber>(Engine(Query).DatabaseName());
+  std::unique_ptr<Classes::TComponent> NewScratchQuery(Classes::TComponent& Query) const override {
+    auto scratch = std::make_unique<TQuery>(nullptr);
+    scratch->SetDatabaseName(Engine(Query).DatabaseName());
+    scratch->SetRequestLive(false);
+    scratch->SetUniDirectional(true);
+    return scratch;
+  }
+  void DescribeTable(Classes::TComponent& Scratch, const TTableRef& Table,
+                     std::vector<TColumnInfo>& Columns) const override {
+    const TQuery& query = Engine(Scratch);
+    for (int i = 0; i < query.FieldCount(); ++i) {
+      const DB::TField& field = *query.Fields(i);
+      TColumnInfo info = DescribeField(field);
+      info.FieldName = field.FullName();
+      // Upper case, as GetTableNames names the tables of the query's own columns.
+      info.TableName = SysUtils::AnsiUpperCase(Table.Name()) + ".";
+      Columns.push_back(std::move(info));
+    }
   }
 
  private:
   static TQuery& Engine(Classes::TComponent& Query) { return dynamic_cast<TQuery&>(Query); }
 };
 
-const TBDEVariant& Variant() {
-  static const TBDEVariant variant;
-  return variant;
-}
-
 }  // namespace
 
-TkytBDEFilter::TkytBDEFilter(Classes::TComponent* AOwner) : TkytFilter(AOwner, Variant()) {}
+TkytBDEFilter::TkytBDEFilter(Classes::TComponent* AOwner)
+    : TkytFilter(AOwner, kytFilterBase::VariantOf<TBDEVariant>()) {}
 
 void RegisterComponents() {
-  using F = TkytBDEFilter;
-  TypInfo::RegisterClass(
-      {"TkytBDEFilter", "TComponent", [](Classes::TComponent* Owner) { return new F(Owner); },
-       kytFilterBase::FilterProperties(Variant(), TypInfo::ComponentProp<F>("DataSet", &F::DataSet, &F::SetDataSet),
-                                       TypInfo::StringProp<F>("FilterFieldDefs", &F::FilterFieldDefs,
-                                                              &F::SetFilterFieldDefs, std::string()))});
+  kytFilterBase::RegisterFilterClass<TkytBDEFilter>("TkytBDEFilter", kytFilterBase::VariantOf<TBDEVariant>());
+}
+
+void Register() {
+  RegisterComponents();
+  kytFilterDesign::RegisterFilter<TkytBDEFilter, TFilterFieldDefsProperty>("Data Controls", "TkytBDEFilter", 0xE08020);
 }
 
 }  // namespace kytBDEFilter

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "components/kytFilterBase.h"
+#include "components/kytFilterDesign.h"
 #include "dataaccess/bde/DBTables.h"
 
 namespace kytBDEFilter {
@@ -47,8 +48,20 @@ class TkytBDEFilter : public kytFilterBase::TkytFilter<DBTables::TQuery> {
   }
 };
 
+// The property editor of this unit's FilterFieldDefs: opens the field-definitions
+// dialog on the component's catalogue and stores the accepted one as its image.
+class TFilterFieldDefsProperty : public kytFilterDesign::TFieldDefsEditor<TkytBDEFilter> {
+ public:
+  using kytFilterDesign::TFieldDefsEditor<TkytBDEFilter>::TFieldDefsEditor;
+};
+
 // Registers TkytBDEFilter and its published properties for form files. Call once at
 // start-up; calling it again does no harm.
 void RegisterComponents();
+
+// For the form designer: registers TkytBDEFilter for form files (RegisterComponents), puts
+// it on the palette page "Data Controls" with its bitmap, and attaches TFilterFieldDefsProperty
+// to TFilterFieldDefs.
+void Register();
 
 }  // namespace kytBDEFilter

@@ -1,8 +1,12 @@
 #include "components/kytFilterBase.h"
 
+#include "components/kytFilterDesign.h"
+#include "fielddefs/kytFieldDef.h"
+
 #include <cctype>
 #include <cstring>
 #include <limits>
+#include <set>
 #include <typeinfo>
 #include <utility>
 
@@ -10,11 +14,11 @@
 #include "filterdialog/kytSQLFilterForm.h"
 #include "filtermodel/kytSQLFilterRes.h"
 #include "host/ui/Dialogs.h"
+#include "sqltext/Parse.h"
 
 namespace kytFilterBase {
 
-using kytSQLFilterRes::Erro;
-using kytSQLFilterRes::Text;
+using namespace kytSQLFilterRes;
 using namespace kytSQLFilterStruc;
 
 namespace {
@@ -25,28 +29,18 @@ constexpr Dialogs::TMsgDlgType mtError = Dialogs::TMsgDlgType::mtError;
   throw Classes::EReadError("Invalid field definitions image: " + Why);
 }
 
-int32_t ReadInt32(Classes::TStream& Stream) {
-  int32_t v = 0;
-  Stream.ReadBuffer(&v, sizeof v);
-  return v;
-}
-
-void WriteInt32(Classes::TStream& Stream, int32_t V) { Stream.WriteBuffer(&V, sizeof V); }
-
-// The lines of List joined by "," with nothing after the last: the ORDER BY column list.
-std::string JoinOrder(const Classes::TStrings& List) {
-  std::string joined;
-  for (int i = 0; i < List.Count(); ++i) {
-    if (i > 0) joined += ',';
-    joined += List.Get(i);
-  }
-  return joined;
-}
-
 // Appends the entries of From to To, which owns them afterwards.
 void MoveEntries(TCampos& From, TCampos& To) {
   for (int i = 0; i < From.Count(); ++i) To.Add(From.Get(i));
   From.Clear();
+}
+
+// Execute calls running now, of any filter component. While one runs, its dialog shows
+// the entries of Campos, so a component destroyed meanwhile leaves freeing Campos to
+// the end of the last running Execute.
+void FreeCampos() {
+  delete Campos;
+  Campos = nullptr;
 }
 
 }  // namespace
@@ -54,19 +48,19 @@ void MoveEntries(TCampos& From, TCampos& To) {
 // ---- Field-definitions image ------------------------------------------------------------
 
 void WriteFieldDefs(const TCampos& ACampos, Classes::TStream& Stream) {
-  WriteInt32(Stream, FieldDefsMarker);
-  WriteInt32(Stream, ACampos.Count());
+  Stream.WriteInt32(FieldDefsMarker);
+  Stream.WriteInt32(ACampos.Count());
   for (int i = 0; i < ACampos.Count(); ++i) ACampos.Get(i)->SaveToStream(Stream);
 }
 
 void ReadFieldDefs(Classes::TStream& Stream, TCampos& ACampos) {
   const int64_t size = Stream.Size();
   if (size - Stream.Position() < 8) BadImage("it is shorter than its header");
-  const int32_t marker = ReadInt32(Stream);
+  const int32_t marker = Stream.ReadInt32();
   if (marker != FieldDefsMarker)
     BadImage("it starts with " + SysUtils::IntToStr(marker) + " instead of " +
              SysUtils::IntToStr(FieldDefsMarker));
-  const int32_t count = ReadInt32(Stream);
+  const int32_t count = Stream.ReadInt32();
   const int64_t room = (size - Stream.Position()) / MinCampoRecordSize;
   if (count < 0 || count > room)
     BadImage("it announces " + SysUtils::IntToStr(count) + " fields, its " +
@@ -117,6 +111,9 @@ TTypeMapping DataSetFieldType(int FieldTypeOrdinal) {
 
 void TFilterVariant::AfterQueryColumns(Classes::TComponent&, TCampos&) const {}
 
+void TDataSetVariant::SetSQLWhere(std::string& SQL, const std::string& Clause) const { Parse::SetSQLWhere(SQL, Clause); }
+void TDataSetVariant::SetSQLOrder(std::string& SQL, const std::string& Clause) const { Parse::SetSQLOrder(SQL, Clause); }
+
 DB::TDataSet& TDataSetVariant::AsDataSet(Classes::TComponent& Query) { return dynamic_cast<DB::TDataSet&>(Query); }
 bool TDataSetVariant::Active(Classes::TComponent& Query) const { return AsDataSet(Query).Active(); }
 void TDataSetVariant::Open(Classes::TComponent& Query) const { AsDataSet(Query).Open(); }
@@ -128,8 +125,8 @@ TColumnInfo TDataSetVariant::DescribeField(const DB::TField& Field) {
   info.DataType = type.DataType;
   info.Supported = type.Supported;
   // A memo's data size is that of its reference, not of its text: no typing limit.
-  const int kind = static_cast<int>(Field.DataType());
-  info.MaxSize = kind == 16 || kind == 18 ? 0 : Field.DataSize();
+  const DB::TFieldType kind = Field.DataType();
+  info.MaxSize = kind == DB::ftMemo || kind == DB::ftFmtMemo ? 0 : Field.DataSize();
   info.Description = Field.DisplayLabel();
   info.TestName = Field.FullName();
   return info;
@@ -152,13 +149,51 @@ TkytCustomFilter::TkytCustomFilter(Classes::TComponent* AOwner, const TFilterVar
   FSortFields = FCaseSensitive = FAllowAllFields = false;
   // The initial patterns are known to be valid: no CheckDate.
   FSQLDateFormat = "mm/dd/yyyy";
-  FEditDateFormat = Text(60031);
+  FEditDateFormat = Text(sDefaultDateFormat);
 }
 
+// One running Execute of a component, on that call's stack. It outlives what the
+// handlers may destroy: the component marks it Destroyed, the linked query clears Query.
+struct TkytCustomFilter::TExecution {
+  explicit TExecution(TkytCustomFilter& AFilter)
+      : Filter(AFilter), Outer(AFilter.FExecution), Query(AFilter.FDataSet) {
+    Filter.FExecution = this;
+  }
+  ~TExecution() {
+    if (!Destroyed) Filter.FExecution = Outer;
+  }
+  TExecution(const TExecution&) = delete;
+  TExecution& operator=(const TExecution&) = delete;
+
+  // Nothing of a destroyed component may be touched: end the call without a word, as
+  // whoever destroyed it decided.
+  void CheckAlive() const {
+    if (Destroyed) SysUtils::Abort();
+  }
+
+  TkytCustomFilter& Filter;
+  TExecution* Outer;             // an Execute of the same component further up the stack
+  Classes::TComponent* Query;    // linked when the call began; null once destroyed
+  Classes::TComponent* Form = nullptr;  // the dialog, owned by the component
+  bool Destroyed = false;
+};
+
 TkytCustomFilter::~TkytCustomFilter() {
+  for (TExecution* run = FExecution; run != nullptr; run = run->Outer) {
+    run->Destroyed = true;
+    // The dialog may be inside its modal loop: the Execute that made it frees it.
+    if (run->Form != nullptr) RemoveComponent(run->Form);
+  }
   Filter.clear();
-  delete Campos;
-  Campos = nullptr;
+  if (kytFieldDef::DataRefresh.Data == this) kytFieldDef::DataRefresh = {};
+  // A filter dialog that is open shows the catalogue's entries: it keeps them until it
+  // is gone, and the next catalogue is built afresh.
+  if (kytSQLFilterForm::formFilter) {
+    kytSQLFilterForm::formFilter->KeepCatalogue(Campos);
+    Campos = nullptr;
+  } else {
+    FreeCampos();
+  }
 }
 
 // ---- Properties -----------------------------------------------------------------------------
@@ -209,29 +244,29 @@ void TkytCustomFilter::CheckDate(const std::string& Pattern) {
   }
   settings.ShortDateFormat = savedPattern;
   settings.DateSeparator = savedSeparator;
-  if (!valid) {
-    Erro(60028, mtError);
-    SysUtils::Abort();
-  }
+  if (!valid) ErroAbort(sInvalidDateFormat, mtError);
 }
 
 void TkytCustomFilter::SetDataSetComponent(Classes::TComponent* Value) {
   if (Value == FDataSet) return;
-  if (FDataSet) FDataSet->RemoveFreeNotification(this);
+  // A running Execute restores its query's statement on failure: keep hearing of it.
+  bool watched = false;
+  for (TExecution* run = FExecution; run != nullptr; run = run->Outer) watched = watched || run->Query == FDataSet;
+  if (FDataSet && !watched) FDataSet->RemoveFreeNotification(this);
   FDataSet = Value;
   if (FDataSet) FDataSet->FreeNotification(this);
 }
 
 void TkytCustomFilter::Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) {
   Classes::TComponent::Notification(AComponent, Operation);
+  if (Operation != Classes::TOperation::opRemove || AComponent == nullptr) return;
   // Only the linked query's removal unlinks: another query going away leaves the link.
-  if (Operation == Classes::TOperation::opRemove && AComponent != nullptr && AComponent == FDataSet)
-    FDataSet = nullptr;
+  if (AComponent == FDataSet) FDataSet = nullptr;
+  for (TExecution* run = FExecution; run != nullptr; run = run->Outer)
+    if (run->Query == AComponent) run->Query = nullptr;
 }
 
-void TkytCustomFilter::CallFieldDefs() {
-  Dialogs::ShowMessage("The field definitions editor is not available yet.");
-}
+void TkytCustomFilter::CallFieldDefs() { kytFilterDesign::CallFieldDefs(*this); }
 
 // ---- Field-definitions image -------------------------------------------------------------------
 
@@ -279,8 +314,7 @@ void TkytCustomFilter::DefineProperties(Classes::TFiler& Filer) {
 
 void TkytCustomFilter::RequireDataSet() const {
   if (FDataSet) return;
-  Erro(60063, mtError);
-  SysUtils::Abort();
+  ErroAbort(sMustSetDataset, mtError);
 }
 
 Classes::TComponent& TkytCustomFilter::Query() const {
@@ -290,18 +324,12 @@ Classes::TComponent& TkytCustomFilter::Query() const {
 
 void TkytCustomFilter::GetActualSQL(Classes::TComponent* Query, std::string& Text) const {
   Text.clear();
-  if (!FVariant.IsQuery(Query)) {
-    Erro(60035, mtError);
-    SysUtils::Abort();
-  }
+  if (!FVariant.IsQuery(Query)) ErroAbort(sDatasetNotRecognized, mtError);
   Text = FVariant.GetSQL(*Query);
 }
 
 void TkytCustomFilter::SetActualSQL(Classes::TComponent* Query, const std::string& Text) const {
-  if (!FVariant.IsQuery(Query)) {
-    Erro(60035, mtError);
-    SysUtils::Abort();
-  }
+  if (!FVariant.IsQuery(Query)) ErroAbort(sDatasetNotRecognized, mtError);
   FVariant.SetSQL(*Query, Text);
 }
 
@@ -310,6 +338,8 @@ void TkytCustomFilter::SetActualSQL(Classes::TComponent* Query, const std::strin
 bool TkytCustomFilter::Execute() {
   using kytSQLFilterForm::TformFilter;
   RequireDataSet();
+  // Declared before the dialog, so that the dialog is gone when it ends.
+  TExecution run(*this);
   InitCamposData(Campos, false);
   std::string previous;
   GetActualSQL(FDataSet, previous);
@@ -317,6 +347,7 @@ bool TkytCustomFilter::Execute() {
 
   // Owned by this component for the call, and freed on every way out of it.
   auto form = std::make_unique<TformFilter>(this);
+  run.Form = form.get();
   form->eCampo1->SetSorted(FSortFields);
   form->LineCount = 1;
   form->SetCaption(FCaption);
@@ -324,7 +355,10 @@ bool TkytCustomFilter::Execute() {
   form->OpenFilter->SetInitialDir(FFilterDir);
   form->SQLDateFormat = FSQLDateFormat;
   form->EditDateFormat = FEditDateFormat;
-  if (OnInitFilterData) OnInitFilterData.Code(Filter);
+  if (OnInitFilterData) {
+    OnInitFilterData.Code(Filter);
+    run.CheckAlive();
+  }
   form->InitFilter();
 
   Classes::TStrings& ordered = *form->Ordered->Items();
@@ -335,40 +369,63 @@ bool TkytCustomFilter::Execute() {
     form->TabSheet2->SetEnabled(true);
   } else {
     ordered.Clear();
-    ordered.Add(Text(60062));
+    ordered.Add(Text(sOrderingDisabled));
     form->TabSheet2->SetEnabled(false);
   }
   form->ckCase->SetChecked(FCaseSensitive);
   form->WhereText = FConstSQLWhere->Text();
   form->StringQuote = FStringQuotes;
+  // Criteria and ordering name a column by its table's alias where the statement gives
+  // one; the catalogue keeps the table names.
+  std::vector<TTableRef> refs;
+  GetTableRefs(previous, refs);
+  if (Campos) MatchTableAliases(refs, *Campos, form->TableAliases);
 
-  if (form->ShowModal() != Dialogs::mrOk) return false;
+  const int modalResult = form->ShowModal();
+  run.CheckAlive();
+  if (modalResult != Dialogs::mrOk) return false;
+  return Apply(*form, run, previous);
+}
 
+// Steps after the dialog was accepted: the new statement in place and open, the
+// criteria kept. Any failure restores the previous statement on the query linked when
+// Execute began and gives false.
+bool TkytCustomFilter::Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous) {
+  Classes::TStrings& ordered = *Form.Ordered->Items();
   try {
-    FCaseSensitive = form->ckCase->Checked();
+    FCaseSensitive = Form.ckCase->Checked();
     std::string sql;
     GetActualSQL(&Query(), sql);
-    FVariant.SetSQLWhere(sql, form->WhereText);
+    FVariant.SetSQLWhere(sql, Form.WhereText);
     if (FAllowOrdering) {
-      const std::string joined = JoinOrder(ordered);
+      std::string joined;
+      for (int i = 0; i < ordered.Count(); ++i) {
+        if (i > 0) joined += ',';
+        joined += Form.OrderColumnRef(ordered.Get(i));
+      }
       if (FLastOrder->Text() != ordered.Text()) FLastOrder->Assign(&ordered);
       if (!joined.empty()) FVariant.SetSQLOrder(sql, "ORDER BY " + joined);
     }
-    if (OnApplySQL) OnApplySQL.Code(sql);
+    if (OnApplySQL) {
+      OnApplySQL.Code(sql);
+      Run.CheckAlive();
+    }
     Classes::TComponent& query = Query();
     FVariant.Close(query);
     SetActualSQL(&query, sql);
     FVariant.Open(query);
     // Accepted without any criterion: the query no longer uses the old lines, so the
     // next Execute must not offer them.
-    if (!form->ModifyFilter(Filter) && !form->IsFilterDefined()) Filter.clear();
+    if (!Form.ModifyFilter(Filter) && !Form.IsFilterDefined()) Filter.clear();
     return true;
-  } catch (const std::exception&) {
-    Erro(60034, mtError);
-    if (!FDataSet) throw;  // a handler unlinked the query: there is nothing to restore
-    if (FVariant.Active(*FDataSet)) FVariant.Close(*FDataSet);
-    SetActualSQL(FDataSet, previous);
-    FVariant.Open(*FDataSet);
+  } catch (...) {
+    if (Run.Destroyed) throw;
+    Erro(sErrorOpeningNewSQL, mtError);
+    // A query destroyed meanwhile has no statement left to restore.
+    if (Run.Query == nullptr) return false;
+    if (FVariant.Active(*Run.Query)) FVariant.Close(*Run.Query);
+    SetActualSQL(Run.Query, Previous);
+    FVariant.Open(*Run.Query);
     return false;
   }
 }
@@ -384,8 +441,8 @@ void TkytCustomFilter::ClearFilter() {
   try {
     SetActualSQL(&query, sql);
     FVariant.Open(query);
-  } catch (const std::exception&) {
-    Erro(60032, mtError);
+  } catch (...) {
+    Erro(sErrorSettingSQL, mtError);
     SetActualSQL(&query, previous);
   }
 }
@@ -438,30 +495,48 @@ void TkytCustomFilter::BuildFromQuery(TCampos& ACampos) {
   if (!FVariant.Active(query)) {
     try {
       FVariant.Open(query);
-    } catch (const std::exception&) {
-      Dialogs::ShowMessage(Text(60027));
+    } catch (...) {
+      Dialogs::ShowMessage(Text(sErrorOpeningDataset));
       SysUtils::Abort();
     }
   }
 
+  // Built aside and handed over whole: a failure half way leaves ACampos as it was, so
+  // a later Execute does not offer a partial field list as if it were complete.
+  TCampos built;
   std::vector<TColumnInfo> columns;
   FVariant.DescribeQuery(query, columns);
-  for (const TColumnInfo& column : columns) AddEntry(ACampos, column, fkSelected);
-  FVariant.AfterQueryColumns(query, ACampos);
+  for (const TColumnInfo& column : columns) AddEntry(built, column, fkSelected);
+  FVariant.AfterQueryColumns(query, built);
 
-  Classes::TStringList tables;
-  GetUsedTables(FVariant.GetSQL(query), tables);
+  std::vector<TTableRef> tables;
+  GetTableRefs(FVariant.GetSQL(query), tables);
   // One scratch query serves every table; made when the first table needs it.
-  std::unique_ptr<TTableDescriber> describer;
-  for (int t = 0; t < tables.Count(); ++t) {
-    // A statement without a FROM list gives one blank name: there is no table to read.
-    const std::string table = SysUtils::Trim(tables.Get(t));
-    if (table.empty()) continue;
-    if (!describer) describer = FVariant.NewTableDescriber(query);
-    describer->Describe(table, columns);
+  std::unique_ptr<Classes::TComponent> scratch;
+  std::set<std::string> described;
+  for (const TTableRef& table : tables) {
+    // A procedure's columns need its arguments; a self-join names its table twice.
+    if (table.Procedure || !described.insert(table.Table).second) continue;
+    if (!scratch) scratch = FVariant.NewScratchQuery(query);
+    DescribeTable(*scratch, table, columns);
     for (const TColumnInfo& column : columns)
-      if (MyFindField(column.TableName, column.TestName, ACampos) < 0) AddEntry(ACampos, column, fkNotInSelected);
+      if (MyFindField(column.TableName, column.TestName, built) < 0) AddEntry(built, column, fkNotInSelected);
   }
+  MoveEntries(built, ACampos);
+}
+
+void TkytCustomFilter::DescribeTable(Classes::TComponent& Scratch, const TTableRef& Table,
+                                     std::vector<TColumnInfo>& Columns) const {
+  Columns.clear();
+  FVariant.SetSQL(Scratch, "select * from " + Table.Table);
+  try {
+    FVariant.OpenScratch(Scratch);
+    FVariant.DescribeTable(Scratch, Table, Columns);
+  } catch (...) {
+    FVariant.CloseScratch(Scratch);
+    throw;
+  }
+  FVariant.CloseScratch(Scratch);
 }
 
 void TkytCustomFilter::RefreshData(TRefreshTypeS RefreshType) {

@@ -10,13 +10,16 @@
 //
 // The catalogue Campos and the criteria lines Filter are process-wide (unit
 // kytSQLFilterStruc) and shared by every filter component: creating or destroying any
-// component empties Filter, destroying one frees Campos. User-interface thread only;
-// one Execute at a time.
+// component empties Filter, destroying one frees Campos (while an Execute shows the
+// dialog, only when the last running Execute ends). User-interface thread only.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "dataaccess/db/DB.h"
@@ -24,6 +27,10 @@
 #include "host/rtl/Classes.h"
 #include "host/rtl/ClassesFiler.h"
 #include "host/rtl/TypInfo.h"
+
+namespace kytSQLFilterForm {
+class TformFilter;
+}
 
 namespace kytFilterBase {
 
@@ -68,17 +75,6 @@ struct TColumnInfo {
   std::string Description;  // never empty when the column has a name
 };
 
-// A scratch query that describes the columns of one table after another. Made by a
-// variant for one catalogue build; it reads no rows beyond what opening needs.
-class TTableDescriber {
- public:
-  virtual ~TTableDescriber() = default;
-  // Describes the columns of "select * from " + Table, in column order, replacing
-  // Columns. The scratch query is prepared or opened and released again, also when this
-  // raises. Raises the engine's error.
-  virtual void Describe(const std::string& Table, std::vector<TColumnInfo>& Columns) = 0;
-};
-
 // What one filter class does its own way. Every Query argument has passed IsQuery.
 class TFilterVariant {
  public:
@@ -104,8 +100,19 @@ class TFilterVariant {
   // Runs after the entries of the query's columns were added; the engine-query variant
   // asks the engine for their base tables here. The default does nothing.
   virtual void AfterQueryColumns(Classes::TComponent& Query, kytSQLFilterStruc::TCampos& ACampos) const;
-  // A scratch query of this kind on the database of Query. The caller owns it.
-  virtual std::unique_ptr<TTableDescriber> NewTableDescriber(Classes::TComponent& Query) const = 0;
+
+  // The scratch query that describes the further tables of a statement, one after the
+  // other: a query of this kind without owner on the database of Query, read-only and
+  // one-directional where the kind knows it. The caller owns it.
+  virtual std::unique_ptr<Classes::TComponent> NewScratchQuery(Classes::TComponent& Query) const = 0;
+  // Makes the columns of the scratch query's statement readable, reading as little as
+  // the kind allows (prepared only, or opened). Raises the engine's error.
+  virtual void OpenScratch(Classes::TComponent& Scratch) const = 0;
+  // Undoes OpenScratch; also called after OpenScratch failed.
+  virtual void CloseScratch(Classes::TComponent& Scratch) const = 0;
+  // Describes the columns of the readable scratch query, which reads Table.
+  virtual void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef& Table,
+                             std::vector<TColumnInfo>& Columns) const = 0;
 };
 
 // What the two variants over datasets (DB::TDataSet) share: opening, closing and the
@@ -115,6 +122,12 @@ class TDataSetVariant : public TFilterVariant {
   bool Active(Classes::TComponent& Query) const override;
   void Open(Classes::TComponent& Query) const override;
   void Close(Classes::TComponent& Query) const override;
+  // Clauses are replaced by unit Parse.
+  void SetSQLWhere(std::string& SQL, const std::string& Clause) const override;
+  void SetSQLOrder(std::string& SQL, const std::string& Clause) const override;
+  // A scratch dataset is opened (which reads its first row) and closed.
+  void OpenScratch(Classes::TComponent& Scratch) const override { Open(Scratch); }
+  void CloseScratch(Classes::TComponent& Scratch) const override { Close(Scratch); }
 
   // Type (DataSetFieldType), MaxSize (the data size), Description (the display label)
   // and TestName (the full name) of Field; the names are the caller's to set.
@@ -132,7 +145,10 @@ class TDataSetVariant : public TFilterVariant {
 // link is cleared when that query is destroyed, whatever its owner.
 class TkytCustomFilter : public Classes::TComponent {
  public:
-  // Empties the shared Filter.
+  // Empties the shared Filter and frees the shared Campos; while any Execute runs,
+  // Campos is freed when the last one ends, since its dialog shows the entries. A
+  // component destroyed during its own Execute (by a handler, or while the dialog is
+  // shown) makes that Execute end with the silent abort; the dialog is freed by it.
   ~TkytCustomFilter() override;
 
   // ---- Published properties (form-file order: see FilterProperties) ----
@@ -179,9 +195,13 @@ class TkytCustomFilter : public Classes::TComponent {
   // ---- Commands ----
   // Shows the filter dialog over the linked query. True when the user accepted and the
   // query reopened with the new statement; false when the user cancelled, or when the
-  // new statement failed: then "Error opening the Dataset with the NEW SQL" was shown
-  // and the previous statement is open again. Without a DataSet: message "You must set
-  // the Dataset !" and the silent abort (SysUtils::EAbort); nothing is touched.
+  // new statement failed (whatever a handler raised): then "Error opening the Dataset
+  // with the NEW SQL" was shown and the previous statement is open again on the query
+  // that was linked when Execute began (unless that query is gone). Criteria and
+  // ordering name the columns as the statement does: by a table's alias where it has
+  // one. Without a DataSet: message "You must set the Dataset !" and the silent abort
+  // (SysUtils::EAbort); nothing is touched. A component destroyed during its Execute
+  // ends it with the silent abort.
   bool Execute();
   // Puts the constant condition (or no condition) in place of the query's WHERE clause
   // and reopens it. A failure shows "Error trying to set SQL to :", restores the
@@ -199,8 +219,8 @@ class TkytCustomFilter : public Classes::TComponent {
   // Failures: no DataSet: message "You must set the Dataset !" and the silent abort,
   // campos untouched; the query cannot be opened: message "Error trying to open the
   // dataset" and the silent abort; an engine error while describing a table propagates
-  // (the entries added before it stay); a bad image: as FillCampos, campos untouched.
-  // The query is left open.
+  // and campos stays empty (never half built); a bad image: as FillCampos, campos
+  // untouched. The query is left open.
   void InitCamposData(kytSQLFilterStruc::TCampos*& campos, bool ForceQuery);
   // Appends the entries of the field-definitions image to the shared Campos (created
   // when null). An image that cannot be read raises Classes::EReadError with a message
@@ -253,9 +273,14 @@ class TkytCustomFilter : public Classes::TComponent {
   std::string FFilterFieldDefs;  // never set by the system; see the units' FilterFieldDefs
 
  private:
+  struct TExecution;
+
   void RequireDataSet() const;
   void ReadImage(kytSQLFilterStruc::TCampos*& ACampos) const;
   void BuildFromQuery(kytSQLFilterStruc::TCampos& ACampos);
+  void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef& Table,
+                     std::vector<TColumnInfo>& Columns) const;
+  bool Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous);
   void AddEntry(kytSQLFilterStruc::TCampos& ACampos, const TColumnInfo& Column,
                 kytSQLFilterStruc::TFKind Kind) const;
   Classes::TComponent& Query() const;
@@ -279,7 +304,15 @@ class TkytCustomFilter : public Classes::TComponent {
   std::vector<uint8_t> FFieldDefsData;
   kytSQLFilterStruc::TSpecialOperators FSpecialOperators;
   std::unique_ptr<Classes::TStringList> FLastOrder;
+  TExecution* FExecution = nullptr;  // the innermost Execute of this component, if any
 };
+
+// The one variant object of class V, made on first use and kept for the process.
+template <class V>
+const V& VariantOf() {
+  static const V variant;
+  return variant;
+}
 
 // The filter component over queries of class Q.
 template <class Q>
@@ -298,5 +331,21 @@ class TkytFilter : public TkytCustomFilter {
 // FilterFieldDefsProp its own FilterFieldDefs property.
 std::vector<TypInfo::TPropInfo> FilterProperties(const TFilterVariant& Variant, TypInfo::TPropInfo DataSetProp,
                                                  TypInfo::TPropInfo FilterFieldDefsProp);
+
+// Registers the filter class F (a TkytFilter with DataSet and FilterFieldDefs
+// properties) under ClassName with its published properties, for form files. Calling
+// it again does no harm.
+// The FilterFieldDefs property is declared with the unit's own type, so that a designer
+// attaches that unit's property editor to it.
+template <class F>
+void RegisterFilterClass(const std::string& ClassName, const TFilterVariant& Variant) {
+  using TDefs = std::decay_t<decltype(std::declval<const F&>().FilterFieldDefs())>;
+  TypInfo::TPropInfo defs =
+      TypInfo::StringProp<F>("FilterFieldDefs", &F::FilterFieldDefs, &F::SetFilterFieldDefs, std::string());
+  defs.Type = &typeid(TDefs);
+  TypInfo::RegisterClass({ClassName, "TComponent", [](Classes::TComponent* Owner) { return new F(Owner); },
+                          FilterProperties(Variant, TypInfo::ComponentProp<F>("DataSet", &F::DataSet, &F::SetDataSet),
+                                           std::move(defs))});
+}
 
 }  // namespace kytFilterBase

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "sqltext/Parse.h"
 
 namespace kytIBDFilter {
 
@@ -23,37 +22,6 @@ TColumnInfo DescribeNativeField(const TIBOQuery& Query, int Index) {
   return info;
 }
 
-// The scratch query of the second pass: opened read-only, which reads its first row
-// and no more.
-class TDataSetTableDescriber : public kytFilterBase::TTableDescriber {
- public:
-  explicit TDataSetTableDescriber(std::string DatabaseName)
-      : FDatabaseName(std::move(DatabaseName)), FQuery(std::make_unique<TIBOQuery>(nullptr)) {}
-
-  void Describe(const std::string& Table, std::vector<TColumnInfo>& Columns) override {
-    Columns.clear();
-    FQuery->SetDatabaseName(FDatabaseName);
-    FQuery->SetRequestLive(false);
-    FQuery->GetSQL()->SetText("select * from " + Table);
-    try {
-      FQuery->Open();
-      for (int i = 0; i < FQuery->FieldCount(); ++i) {
-        TColumnInfo info = DescribeNativeField(*FQuery, i);
-        info.TableName = Table + ".";
-        Columns.push_back(std::move(info));
-      }
-    } catch (...) {
-      FQuery->Close();
-      throw;
-    }
-    FQuery->Close();
-  }
-
- private:
-  std::string FDatabaseName;
-  std::unique_ptr<TIBOQuery> FQuery;
-};
-
 class TIBDVariant : public TDataSetVariant {
  public:
   bool IsQuery(const Classes::TComponent* Query) const override {
@@ -69,8 +37,6 @@ class TIBDVariant : public TDataSetVariant {
   void SetSQL(Classes::TComponent& Query, const std::string& SQL) const override {
     Dataset(Query).GetSQL()->SetText(SQL);
   }
-  void SetSQLWhere(std::string& SQL, const std::string& Clause) const override { Parse::SetSQLWhere(SQL, Clause); }
-  void SetSQLOrder(std::string& SQL, const std::string& Clause) const override { Parse::SetSQLOrder(SQL, Clause); }
 
   void DescribeQuery(Classes::TComponent& Query, std::vector<TColumnInfo>& Columns) const override {
     const TIBOQuery& query = Dataset(Query);
@@ -82,30 +48,38 @@ class TIBDVariant : public TDataSetVariant {
     }
   }
 
-  std::unique_ptr<kytFilterBase::TTableDescriber> NewTableDescriber(Classes::TComponent& Query) const override {
-    return std::make_unique<TDataSetTableDescriber>(Dataset(Query).DatabaseName());
+  std::unique_ptr<Classes::TComponent> NewScratchQuery(Classes::TComponent& Query) const override {
+    auto scratch = std::make_unique<TIBOQuery>(nullptr);
+    scratch->SetDatabaseName(Dataset(Query).DatabaseName());
+    scratch->SetRequestLive(false);
+    return scratch;
+  }
+  void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef& Table,
+                     std::vector<TColumnInfo>& Columns) const override {
+    const TIBOQuery& query = Dataset(Scratch);
+    for (int i = 0; i < query.FieldCount(); ++i) {
+      TColumnInfo info = DescribeNativeField(query, i);
+      info.TableName = Table.Name() + ".";
+      Columns.push_back(std::move(info));
+    }
   }
 
  private:
   static TIBOQuery& Dataset(Classes::TComponent& Query) { return dynamic_cast<TIBOQuery&>(Query); }
 };
 
-const TIBDVariant& Variant() {
-  static const TIBDVariant variant;
-  return variant;
-}
-
 }  // namespace
 
-TkytIBDFilter::TkytIBDFilter(Classes::TComponent* AOwner) : TkytFilter(AOwner, Variant()) {}
+TkytIBDFilter::TkytIBDFilter(Classes::TComponent* AOwner)
+    : TkytFilter(AOwner, kytFilterBase::VariantOf<TIBDVariant>()) {}
 
 void RegisterComponents() {
-  using F = TkytIBDFilter;
-  TypInfo::RegisterClass(
-      {"TkytIBDFilter", "TComponent", [](Classes::TComponent* Owner) { return new F(Owner); },
-       kytFilterBase::FilterProperties(Variant(), TypInfo::ComponentProp<F>("DataSet", &F::DataSet, &F::SetDataSet),
-                                       TypInfo::StringProp<F>("FilterFieldDefs", &F::FilterFieldDefs,
-                                                              &F::SetFilterFieldDefs, std::string()))});
+  kytFilterBase::RegisterFilterClass<TkytIBDFilter>("TkytIBDFilter", kytFilterBase::VariantOf<TIBDVariant>());
+}
+
+void Register() {
+  RegisterComponents();
+  kytFilterDesign::RegisterFilter<TkytIBDFilter, TFilterFieldDefsProperty>("IB Controls", "TkytIBDFilter", 0x20A040);
 }
 
 }  // namespace kytIBDFilter

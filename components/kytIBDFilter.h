@@ -7,6 +7,7 @@
 #include <string>
 
 #include "components/kytFilterBase.h"
+#include "components/kytFilterDesign.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 
 namespace kytIBDFilter {
@@ -34,8 +35,20 @@ class TkytIBDFilter : public kytFilterBase::TkytFilter<IBODataset::TIBOQuery> {
   void SetFilterFieldDefs(const TFilterFieldDefs& Value) { FFilterFieldDefs = Value; }
 };
 
+// The property editor of this unit's FilterFieldDefs: opens the field-definitions
+// dialog on the component's catalogue and stores the accepted one as its image.
+class TFilterFieldDefsProperty : public kytFilterDesign::TFieldDefsEditor<TkytIBDFilter> {
+ public:
+  using kytFilterDesign::TFieldDefsEditor<TkytIBDFilter>::TFieldDefsEditor;
+};
+
 // Registers TkytIBDFilter and its published properties for form files. Call once at
 // start-up; calling it again does no harm.
 void RegisterComponents();
+
+// For the form designer: registers TkytIBDFilter for form files (RegisterComponents), puts
+// it on the palette page "IB Controls" with its bitmap, and attaches TFilterFieldDefsProperty
+// to TFilterFieldDefs.
+void Register();
 
 }  // namespace kytIBDFilter

@@ -54,36 +54,6 @@ TColumnInfo Describe(const TIB_Column& Column) {
   return info;
 }
 
-// The scratch query of the second pass: only prepared, so no row is ever fetched.
-class TNativeTableDescriber : public kytFilterBase::TTableDescriber {
- public:
-  explicit TNativeTableDescriber(std::string DatabaseName)
-      : FDatabaseName(std::move(DatabaseName)), FQuery(std::make_unique<TIB_Query>(nullptr)) {}
-
-  void Describe(const std::string& Table, std::vector<TColumnInfo>& Columns) override {
-    Columns.clear();
-    FQuery->SetDatabaseName(FDatabaseName);
-    FQuery->SQL()->SetText("select * from " + Table);
-    try {
-      FQuery->Prepare();
-      for (int i = 0; i < FQuery->FieldCount(); ++i) {
-        const TIB_Column& column = *FQuery->Columns(i);
-        TColumnInfo info = kytIBOFilter::Describe(column);
-        info.FieldName = column.FieldName();
-        Columns.push_back(std::move(info));
-      }
-    } catch (...) {
-      FQuery->Unprepare();
-      throw;
-    }
-    FQuery->Unprepare();
-  }
-
- private:
-  std::string FDatabaseName;
-  std::unique_ptr<TIB_Query> FQuery;
-};
-
 class TIBOVariant : public kytFilterBase::TFilterVariant {
  public:
   bool IsQuery(const Classes::TComponent* Query) const override {
@@ -116,30 +86,41 @@ class TIBOVariant : public kytFilterBase::TFilterVariant {
     }
   }
 
-  std::unique_ptr<kytFilterBase::TTableDescriber> NewTableDescriber(Classes::TComponent& Query) const override {
-    return std::make_unique<TNativeTableDescriber>(Native(Query).DatabaseName());
+  // The scratch query is only prepared, so no row is ever fetched.
+  std::unique_ptr<Classes::TComponent> NewScratchQuery(Classes::TComponent& Query) const override {
+    auto scratch = std::make_unique<TIB_Query>(nullptr);
+    scratch->SetDatabaseName(Native(Query).DatabaseName());
+    return scratch;
+  }
+  void OpenScratch(Classes::TComponent& Scratch) const override { Native(Scratch).Prepare(); }
+  void CloseScratch(Classes::TComponent& Scratch) const override { Native(Scratch).Unprepare(); }
+  void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef&,
+                     std::vector<TColumnInfo>& Columns) const override {
+    const TIB_Query& query = Native(Scratch);
+    for (int i = 0; i < query.FieldCount(); ++i) {
+      const TIB_Column& column = *query.Columns(i);
+      TColumnInfo info = Describe(column);
+      info.FieldName = column.FieldName();
+      Columns.push_back(std::move(info));
+    }
   }
 
  private:
   static TIB_Query& Native(Classes::TComponent& Query) { return dynamic_cast<TIB_Query&>(Query); }
 };
 
-const TIBOVariant& Variant() {
-  static const TIBOVariant variant;
-  return variant;
-}
-
 }  // namespace
 
-TkytIBOFilter::TkytIBOFilter(Classes::TComponent* AOwner) : TkytFilter(AOwner, Variant()) {}
+TkytIBOFilter::TkytIBOFilter(Classes::TComponent* AOwner)
+    : TkytFilter(AOwner, kytFilterBase::VariantOf<TIBOVariant>()) {}
 
 void RegisterComponents() {
-  using F = TkytIBOFilter;
-  TypInfo::RegisterClass(
-      {"TkytIBOFilter", "TComponent", [](Classes::TComponent* Owner) { return new F(Owner); },
-       kytFilterBase::FilterProperties(Variant(), TypInfo::ComponentProp<F>("DataSet", &F::DataSet, &F::SetDataSet),
-                                       TypInfo::StringProp<F>("FilterFieldDefs", &F::FilterFieldDefs,
-                                                              &F::SetFilterFieldDefs, std::string()))});
+  kytFilterBase::RegisterFilterClass<TkytIBOFilter>("TkytIBOFilter", kytFilterBase::VariantOf<TIBOVariant>());
+}
+
+void Register() {
+  RegisterComponents();
+  kytFilterDesign::RegisterFilter<TkytIBOFilter, TFilterFieldDefsProperty>("IB Controls", "TkytIBOFilter", 0x2060E0);
 }
 
 }  // namespace kytIBOFilter

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "components/kytFilterBase.h"
+#include "components/kytFilterDesign.h"
 #include "dataaccess/ibobjects/IB_Components.h"
 
 namespace kytIBOFilter {
@@ -40,9 +41,21 @@ class TkytIBOFilter : public kytFilterBase::TkytFilter<IB_Components::TIB_Query>
   void SetFilterFieldDefs(const TFilterFieldDefs& Value) { FFilterFieldDefs = Value; }
 };
 
+// The property editor of this unit's FilterFieldDefs: opens the field-definitions
+// dialog on the component's catalogue and stores the accepted one as its image.
+class TFilterFieldDefsProperty : public kytFilterDesign::TFieldDefsEditor<TkytIBOFilter> {
+ public:
+  using kytFilterDesign::TFieldDefsEditor<TkytIBOFilter>::TFieldDefsEditor;
+};
+
 // Registers TkytIBOFilter and its published properties for form files. Call once at
 // start-up, before reading or writing a form that holds one; calling it again does no
 // harm.
 void RegisterComponents();
+
+// For the form designer: registers TkytIBOFilter for form files (RegisterComponents), puts
+// it on the palette page "IB Controls" with its bitmap, and attaches TFilterFieldDefsProperty
+// to TFilterFieldDefs.
+void Register();
 
 }  // namespace kytIBOFilter

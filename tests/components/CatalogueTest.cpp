@@ -128,6 +128,74 @@ TYPED_TEST(CatalogueTest, AliasedColumnIsNamedAfterItsTableColumn) {
   EXPECT_EQ(Campos->Get(1)->Description, "TWICE");
 }
 
+TYPED_TEST(CatalogueTest, FromItemsThatAreNoPlainTableNamesStillGiveACatalogue) {
+  // The engine's upper-cased name of a quoted table (BDE), else the name itself.
+  const std::string lines = TypeParam::Firebird ? "Order Lines." : "ORDER LINES.";
+  struct Case {
+    const char* name;
+    const char* sql;
+    std::vector<std::string> further;  // TableName + FieldName of fkNotInSelected entries
+    bool firebirdOnly;
+  } cases[] = {
+      {"derived_table", "SELECT X.ID, C.NAME FROM (SELECT ID, CUSTOMER_ID FROM ORDERS) X JOIN CUSTOMER C ON C.ID = X.CUSTOMER_ID",
+       // CUSTOMER.ID is no further entry: X.ID has that name already.
+       {"CUSTOMER.CITY", "CUSTOMER.BORN", "CUSTOMER.CREDIT", "CUSTOMER.ACTIVE", "CUSTOMER.NOTES",
+        "CUSTOMER.PHOTO"},
+       false},
+      {"quoted_mixed_case_with_alias", "SELECT L.ID, L.NOTE FROM \"Order Lines\" L",
+       {lines + "ORDER_ID", lines + "Qty"}, false},
+      {"quoted_mixed_case", "SELECT ID, ORDER_ID, \"Qty\" FROM \"Order Lines\"", {lines + "NOTE"}, false},
+      {"comments_and_literals",
+       "SELECT O.ID, O.TOTAL, O.SHIPPED, O.STATUS FROM ORDERS O /* , NO_SUCH */ -- , NOR_THIS\r\n"
+       "WHERE O.STATUS <> 'x, NO_TABLE JOIN Y ON'",
+       {"ORDERS.CUSTOMER_ID"}, false},
+      {"procedure_with_arguments", "SELECT P.ID, P.TOTAL FROM ORDERS_BETWEEN(1, 20) P", {}, true},
+  };
+  for (const Case& c : cases) {
+    if (c.firebirdOnly && !TypeParam::Firebird) continue;
+    SCOPED_TRACE(c.name);
+    this->ClearShared();
+    this->query->Close();
+    SetSQL(*this->query, c.sql);
+    this->filter->InitCamposData(Campos, false);
+    ASSERT_NE(Campos, nullptr);
+    std::vector<std::string> further;
+    int selected = 0;
+    for (int i = 0; i < Campos->Count(); ++i) {
+      const TCampo& e = *Campos->Get(i);
+      if (e.FieldKind == fkNotInSelected) further.push_back(e.TableName + e.FieldName);
+      else ++selected;
+    }
+    EXPECT_EQ(selected, this->query->FieldCount());
+    EXPECT_EQ(further, c.further);
+  }
+}
+
+TEST(CatalogueFailure, EngineErrorLeavesTheCatalogueEmpty) {
+  // The table goes away while the query over it is open: the engine fails to describe it
+  // once the query's own columns are known.
+  Classes::TComponent owner(nullptr);
+  const std::string db = testenv::NewSqlite("gone.db", "CREATE TABLE GONE (ID INTEGER, NAME VARCHAR(10));\n"
+                                                       "INSERT INTO GONE VALUES (1, 'a');\n");
+  auto* query = new DBTables::TQuery(&owner);
+  query->SetDatabaseName(db);
+  query->SQL()->SetText("SELECT ID FROM GONE");
+  query->Open();
+  ReadRows(*query);
+  DBTables::TQuery drop(nullptr);
+  drop.SetDatabaseName(db);
+  drop.SQL()->SetText("DROP TABLE GONE");
+  drop.ExecSQL();
+
+  auto* filter = new kytBDEFilter::TkytBDEFilter(&owner);
+  filter->SetDataSet(query);
+  TCampos* campos = nullptr;
+  EXPECT_ANY_THROW(filter->InitCamposData(campos, false));
+  ASSERT_NE(campos, nullptr);
+  EXPECT_EQ(campos->Count(), 0) << "a failed construction leaves no half-built field list";
+  delete campos;
+}
+
 TYPED_TEST(CatalogueTest, CatalogueWithEntriesIsLeftAsItIs) {
   for (bool force : {false, true}) {
     SCOPED_TRACE(force ? "forced" : "not forced");

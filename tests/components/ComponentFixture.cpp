@@ -32,6 +32,18 @@ std::string ShopScript(bool Firebird) {
          std::to_string((i * 37) % 500) + (i % 2 ? ".5" : ".0") + ", " +
          (i % 9 == 0 ? std::string("NULL") : "'" + std::string(date) + "'") + ", '" + status[i % 4] + "');\n";
   }
+  // A table whose quoted name has mixed case and a blank, and (Firebird) a selectable
+  // procedure: FROM items that are not plain table names.
+  s += "CREATE TABLE \"Order Lines\" (ID INTEGER NOT NULL PRIMARY KEY, ORDER_ID INTEGER, \"Qty\" INTEGER, "
+       "NOTE VARCHAR(20));\n";
+  for (int i = 1; i <= 8; ++i)
+    s += "INSERT INTO \"Order Lines\" VALUES (" + std::to_string(i) + ", " + std::to_string(i * 5) + ", " +
+         std::to_string(i % 3 + 1) + ", '" + (i % 2 ? "gift" : "plain") + "');\n";
+  if (Firebird)
+    s += "SET TERM ^ ;\n"
+         "CREATE PROCEDURE ORDERS_BETWEEN (LO INTEGER, HI INTEGER) RETURNS (ID INTEGER, TOTAL DOUBLE PRECISION) AS\n"
+         "BEGIN FOR SELECT ID, TOTAL FROM ORDERS WHERE ID BETWEEN :LO AND :HI INTO :ID, :TOTAL DO SUSPEND; END^\n"
+         "SET TERM ; ^\n";
   return s;
 }
 

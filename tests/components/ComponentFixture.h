@@ -30,6 +30,8 @@ using Rows = std::vector<Row>;
 //   CUSTOMER  ID, NAME VARCHAR(40), CITY VARCHAR(30), BORN DATE, CREDIT DOUBLE,
 //             ACTIVE BOOLEAN, NOTES (text BLOB), PHOTO (binary BLOB)
 //   ORDERS    ID, CUSTOMER_ID, TOTAL DOUBLE, SHIPPED DATE, STATUS VARCHAR(10)
+//   "Order Lines"  ID, ORDER_ID, "Qty", NOTE VARCHAR(20) (8 rows)
+//   ORDERS_BETWEEN(LO, HI) (Firebird only) a selectable procedure: ID, TOTAL
 std::string ShopScript(bool Firebird);
 const std::string& ShopDatabase(bool Firebird);
 // The database of tests/dataaccess/Schemas.h (T_ALL with one column of every type).

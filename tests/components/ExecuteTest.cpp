@@ -1,5 +1,6 @@
 // Execute and ClearFilter of the three filter components against the real engines,
 // with the criteria entered in the real filter dialog.
+#include <algorithm>
 #include <cstring>
 
 #include "sqltext/Parse.h"
@@ -419,6 +420,268 @@ TYPED_TEST(ExecuteTest, QueryOfAnotherKindIsNotRecognized) {
   std::string text;
   this->filter->GetActualSQL(this->query, text);
   EXPECT_EQ(text, std::string(kJoinSQL) + "\r\n");
+}
+
+TYPED_TEST(ExecuteTest, AliasedTablesAreFilteredAndOrderedByTheirAliases) {
+  struct Case {
+    const char* name;
+    const char* sql;
+    const char* qualifier;  // how the statement names the ORDERS columns filtered on
+  } cases[] = {
+      {"alias", "SELECT O.ID, O.TOTAL FROM ORDERS O", "O."},
+      {"as_alias", "select o.id, o.total from orders as o", "o."},
+      {"join_with_aliases", "SELECT O.ID, O.TOTAL, C.NAME FROM ORDERS O JOIN CUSTOMER C ON C.ID = O.CUSTOMER_ID", "O."},
+      {"self_join", "SELECT A.ID, A.TOTAL, B.STATUS FROM ORDERS A JOIN ORDERS B ON B.ID = A.ID + 1", "A."},
+      {"quoted_alias", "SELECT \"o x\".ID, \"o x\".TOTAL FROM ORDERS \"o x\"", "\"o x\"."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    this->ClearShared();
+    this->query->Close();
+    SetSQL(*this->query, c.sql);
+    // TOTAL is selected; STATUS of the aliased table is a further column.
+    OnNextDialog([](TformFilter& F) {
+      F.Ordered->Items()->Clear();
+      F.Ordered->Items()->Add("ORDERS.TOTAL");
+      F.Ordered->Items()->Add("ORDERS.ID");
+      EnterLines(F, {{"TOTAL", ">=", "250", 1}, {"STATUS", "=", "paid"}});
+    });
+    ASSERT_TRUE(this->filter->Execute()) << BoxTexts().size();
+    const std::string q = c.qualifier;
+    const Rows expected = Select(TypeParam::Firebird, std::string(c.sql) + " WHERE " + q + "TOTAL >= 250 AND LOWER(" +
+                                                           q + "STATUS) = 'paid' ORDER BY " + q + "TOTAL, " + q + "ID");
+    ASSERT_GT(expected.size(), 1u);
+    EXPECT_EQ(this->QueryRows(), expected) << this->SQL();
+    // What is kept names the tables, whatever the statement calls them.
+    ASSERT_EQ(Filter.size(), 2u);
+    EXPECT_EQ(Filter[0].TableName.Str(), "ORDERS.");
+    EXPECT_EQ(this->filter->LastOrder()->Text(), "ORDERS.TOTAL\r\nORDERS.ID\r\n");
+    EXPECT_NE(kytSQLFilterStruc::MyFindField("", "STATUS", *kytSQLFilterStruc::Campos), -1);
+  }
+}
+
+TYPED_TEST(ExecuteTest, QuotedMixedCaseTableIsNamedAsTheStatementNamesIt) {
+  struct Case {
+    const char* name;
+    const char* sql;
+    const char* qualifier;
+  } cases[] = {
+      {"no_alias", "SELECT ID, NOTE FROM \"Order Lines\"", "\"Order Lines\"."},
+      {"alias", "SELECT L.ID, L.NOTE FROM \"Order Lines\" L", "L."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    this->ClearShared();
+    this->query->Close();
+    SetSQL(*this->query, c.sql);
+    OnNextDialog([](TformFilter& F) {
+      F.Ordered->Items()->Clear();
+      const kytSQLFilterStruc::TCampos& campos = *kytSQLFilterStruc::Campos;
+      const int id = kytSQLFilterStruc::MyFindField("", "ID", campos);
+      ASSERT_GE(id, 0);
+      F.Ordered->Items()->Add(campos.Get(id)->TableName + "ID");
+      EnterLines(F, {{"NOTE", "=", "GIFT", 1}, {"ORDER_ID", ">", "10"}});
+    });
+    ASSERT_TRUE(this->filter->Execute()) << (BoxTexts().empty() ? "" : BoxTexts()[0]);
+    const std::string q = c.qualifier;
+    const Rows expected = Select(TypeParam::Firebird, std::string(c.sql) + " WHERE LOWER(" + q + "NOTE) = 'gift' AND " +
+                                                           q + "ORDER_ID > 10 ORDER BY " + q + "ID DESC");
+    ASSERT_GT(expected.size(), 1u);
+    Rows rows = this->QueryRows();
+    std::reverse(rows.begin(), rows.end());
+    EXPECT_EQ(rows, expected) << this->SQL();
+  }
+}
+
+// The recovery runs whatever a handler raises, on the query linked when Execute began.
+TYPED_TEST(ExecuteTest, FailureIsRecoveredOnTheQueryLinkedAtTheStart) {
+  using TQuery = typename TestFixture::TQuery;
+  using Self = std::remove_reference_t<decltype(*this)>;
+  struct Case {
+    const char* name;
+    std::function<void(Self&, std::string&)> handler;
+    std::vector<std::string> boxes;
+  } cases[] = {
+      {"raises_no_std_exception", [](Self&, std::string&) { throw 42; },
+       {"Error opening the Dataset with the NEW SQL"}},
+      {"relinks_then_fails",
+       [](Self& T, std::string& S) {
+         T.filter->SetDataSet(T.NewQuery("SELECT ID FROM ORDERS"));
+         S = "SELECT NOTHING FROM NO_SUCH_TABLE";
+       },
+       {"Error opening the Dataset with the NEW SQL"}},
+      {"relinks_then_destroys_the_first_query",
+       [](Self& T, std::string&) {
+         TQuery* first = T.query;
+         T.filter->SetDataSet(T.NewQuery("SELECT ID FROM ORDERS"));
+         T.query = nullptr;
+         delete first;
+         throw SysUtils::Exception("gone");
+       },
+       {"Error opening the Dataset with the NEW SQL"}},
+      {"destroys_the_query",
+       [](Self& T, std::string&) {
+         delete T.query;
+         T.query = nullptr;
+       },
+       {"You must set the Dataset !", "Error opening the Dataset with the NEW SQL"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedHost().Reset();
+    this->query = this->NewQuery(kJoinSQL);
+    this->filter->SetDataSet(this->query);
+    TQuery* first = this->query;
+    this->filter->OnApplySQL.Code = [&](std::string& S) { c.handler(*this, S); };
+    AcceptLines({{"TOTAL", ">", "100"}});
+    EXPECT_FALSE(this->filter->Execute());
+    EXPECT_EQ(BoxTexts(), c.boxes);
+    if (this->query == first) {
+      EXPECT_TRUE(first->Active());
+      EXPECT_EQ(SQLOf(*first), std::string(kJoinSQL) + "\r\n");
+      EXPECT_EQ(this->QueryRows().size(), static_cast<size_t>(kOrderCount));
+    }
+    if (this->filter->DataSet() != nullptr && this->filter->DataSet() != first) {
+      EXPECT_NE(SQLOf(*this->filter->DataSet()), std::string(kJoinSQL) + "\r\n") << "not the first query's statement";
+    }
+  }
+}
+
+// A handler, or the user's application while the dialog is shown, may destroy filter
+// components: nothing freed may be used afterwards, and the catalogue the dialog shows
+// is freed only when the dialog is gone.
+TYPED_TEST(ExecuteTest, ComponentsDestroyedDuringExecute) {
+  using TFilter = typename TestFixture::TFilter;
+  using Self = std::remove_reference_t<decltype(*this)>;
+  struct Case {
+    const char* name;
+    std::function<void(Self&)> arrange;  // sets handlers and the dialog's script
+    bool selfDestroyed;
+  } cases[] = {
+      {"apply_handler_destroys_its_component",
+       [](Self& T) {
+         T.filter->OnApplySQL.Code = [&T](std::string&) {
+           delete T.filter;
+           T.filter = nullptr;
+         };
+         AcceptLines({{"TOTAL", ">", "100"}});
+       },
+       true},
+      {"init_handler_destroys_its_component",
+       [](Self& T) {
+         T.filter->OnInitFilterData.Code = [&T](kytSQLFilterStruc::FilterArray&) {
+           delete T.filter;
+           T.filter = nullptr;
+         };
+       },
+       true},
+      {"owner_destroyed_while_the_dialog_is_shown",
+       [](Self& T) {
+         OnNextDialog([&T](TformFilter& F) {
+           EnterLines(F, {{"TOTAL", ">", "100"}});
+           T.owner.reset();
+           T.filter = nullptr;
+           T.query = nullptr;
+         });
+       },
+       true},
+      {"init_handler_destroys_another_filter",
+       [](Self& T) {
+         auto* other = new TFilter(T.owner.get());
+         T.filter->OnInitFilterData.Code = [other](kytSQLFilterStruc::FilterArray&) mutable {
+           delete other;
+           other = nullptr;
+         };
+         // The dialog still offers the catalogue's entries.
+         AcceptLines({{"TOTAL", ">", "100", 1}, {"NAME", "=", "ann"}});
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedHost().Reset();
+    ScriptedHost().Modal.clear();
+    if (!this->owner) this->owner = std::make_unique<Classes::TComponent>(nullptr);
+    this->query = this->NewQuery(kJoinSQL);
+    this->filter = new TFilter(this->owner.get());
+    this->filter->SetAllowAllFields(true);
+    this->filter->SetDataSet(this->query);
+    c.arrange(*this);
+    if (c.selfDestroyed) {
+      EXPECT_THROW(this->filter->Execute(), SysUtils::EAbort);
+      EXPECT_EQ(this->filter, nullptr);
+    } else {
+      EXPECT_TRUE(this->filter->Execute());
+      EXPECT_EQ(Sorted(this->QueryRows()), Sorted(this->Expected("WHERE ORDERS.TOTAL > 100 AND LOWER(CUSTOMER.NAME) = 'ann'")));
+    }
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(kytSQLFilterStruc::Campos, nullptr) << "freed once the dialog was gone";
+    // What is left still works.
+    if (this->filter) {
+      Filter.clear();
+      AcceptLines({{"TOTAL", "<", "50"}});
+      EXPECT_TRUE(this->filter->Execute());
+      EXPECT_EQ(Sorted(this->QueryRows()), Sorted(this->Expected("WHERE ORDERS.TOTAL < 50")));
+    }
+    this->owner.reset();
+  }
+}
+
+// A value typed without case finds the same rows on Firebird and on SQLite, accented
+// letters included: both engines fold the column as the dialog folds the value.
+TEST(ExecuteBothEngines, AccentedTextWithoutCaseFindsTheSameRows) {
+  SysUtils::FormatSettings().ShortDateFormat = "mm/dd/yyyy";
+  const std::string fdb = testenv::TempPath("accents.fdb"), sdb = testenv::TempPath("accents.db");
+  Sample::CreateSampleDatabase(Sample::TEngine::Firebird, fdb, 1000);
+  Sample::CreateSampleDatabase(Sample::TEngine::SQLite, sdb, 1000);
+  const char* sql = "SELECT ID, NAME FROM CUSTOMERS";
+
+  // A name with letters above 127, typed in lower case.
+  IB_Components::TIB_Query pick(nullptr);
+  pick.SetDatabaseName(fdb);
+  pick.SQL()->SetText("SELECT FIRST 1 NAME FROM CUSTOMERS WHERE NAME LIKE '%\xFC%' ORDER BY ID");
+  pick.Open();
+  ASSERT_FALSE(pick.Eof());
+  const std::string name = pick.Columns(0)->AsString();
+  const std::string typed = SysUtils::AnsiLowerCase(name);
+
+  std::vector<Rows> found;
+  for (bool firebird : {true, false}) {
+    SCOPED_TRACE(firebird ? "Firebird" : "SQLite");
+    delete kytSQLFilterStruc::Campos;
+    kytSQLFilterStruc::Campos = nullptr;
+    Filter.clear();
+    Classes::TComponent owner(nullptr);
+    Classes::TComponent* query;
+    kytFilterBase::TkytCustomFilter* filter;
+    if (firebird) {
+      auto* q = new IB_Components::TIB_Query(&owner);
+      q->SetDatabaseName(fdb);
+      q->SQL()->SetText(sql);
+      auto* f = new kytIBOFilter::TkytIBOFilter(&owner);
+      f->SetDataSet(q);
+      query = q;
+      filter = f;
+    } else {
+      auto* q = new DBTables::TQuery(&owner);
+      q->SetDatabaseName(sdb);
+      q->SQL()->SetText(sql);
+      auto* f = new kytBDEFilter::TkytBDEFilter(&owner);
+      f->SetDataSet(q);
+      query = q;
+      filter = f;
+    }
+    AcceptLines({{"NAME", "=", typed}});
+    ASSERT_TRUE(filter->Execute());
+    found.push_back(firebird ? ReadRows(dynamic_cast<IB_Components::TIB_Query&>(*query))
+                             : ReadRows(dynamic_cast<DB::TDataSet&>(*query)));
+  }
+  delete kytSQLFilterStruc::Campos;
+  kytSQLFilterStruc::Campos = nullptr;
+  Filter.clear();
+  ASSERT_FALSE(found[0].empty());
+  EXPECT_EQ(Sorted(found[0]), Sorted(found[1]));
+  for (const Row& row : found[1]) EXPECT_EQ(row[1], name);
 }
 
 }  // namespace
