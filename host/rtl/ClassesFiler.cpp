@@ -11,8 +11,6 @@
 
 namespace Classes {
 
-namespace FilerText {
-
 std::string QuoteString(const std::string& S) {
   if (S.empty()) return "''";
   std::string R;
@@ -35,7 +33,6 @@ std::string QuoteString(const std::string& S) {
   return R;
 }
 
-}  // namespace FilerText
 
 using FilerText::Describe;
 using FilerText::IsIdentChar;
@@ -173,36 +170,6 @@ std::string SetText(const TPropInfo& P, int64_t Value, const TComponent& Compone
   return "[" + Items + "]";
 }
 
-// The text of one published property at Level: "Name = value", or for a string list
-// "Name.Strings = (" and its lines; without the line end.
-std::string PropertyText(const TPropInfo& P, const TPropValue& V, const TComponent& Component, int Level) {
-  const std::string Head = Indent(Level) + P.Name;
-  switch (P.Kind) {
-    case TTypeKind::tkBoolean:
-      return Head + (V.Bool ? " = True" : " = False");
-    case TTypeKind::tkInteger:
-      return Head + " = " + IntToStr(V.Int);
-    case TTypeKind::tkChar:
-      return Head + " = " + QuoteString(V.Str.substr(0, 1));
-    case TTypeKind::tkString:
-      return Head + " = " + QuoteString(V.Str);
-    case TTypeKind::tkEnumeration:
-      return Head + " = " + EnumText(P, V.Int, Component);
-    case TTypeKind::tkSet:
-      return Head + " = " + SetText(P, V.Int, Component);
-    case TTypeKind::tkStrings: {
-      std::string Text = Head + ".Strings = (";
-      for (const std::string& S : V.Lines) Text += kLineEnd + Indent(Level + 1) + QuoteString(S);
-      return Text + ")";
-    }
-    case TTypeKind::tkComponent:
-    case TTypeKind::tkMethod:
-      // nil clears what the ancestor set.
-      return Head + " = " + (V.Str.empty() ? std::string("nil") : V.Str);
-  }
-  return Head;
-}
-
 }  // namespace
 
 void TWriter::WriteProperties(TComponent& Component, TComponent* Ancestor, int Level) {
@@ -301,3 +268,34 @@ std::string ComponentToText(TComponent& Root, TComponent* Ancestor) {
 }
 
 }  // namespace Classes
+
+// The writer's spelling of one property, for tools that show a form as it is written.
+std::string TypInfo::PropertyText(const TPropInfo& P, const TPropValue& V, const Classes::TComponent& Component,
+                                  int Level) {
+  using namespace Classes;
+  const std::string Head = Indent(Level) + P.Name;
+  switch (P.Kind) {
+    case TTypeKind::tkBoolean:
+      return Head + (V.Bool ? " = True" : " = False");
+    case TTypeKind::tkInteger:
+      return Head + " = " + IntToStr(V.Int);
+    case TTypeKind::tkChar:
+      return Head + " = " + QuoteString(V.Str.substr(0, 1));
+    case TTypeKind::tkString:
+      return Head + " = " + QuoteString(V.Str);
+    case TTypeKind::tkEnumeration:
+      return Head + " = " + EnumText(P, V.Int, Component);
+    case TTypeKind::tkSet:
+      return Head + " = " + SetText(P, V.Int, Component);
+    case TTypeKind::tkStrings: {
+      std::string Text = Head + ".Strings = (";
+      for (const std::string& S : V.Lines) Text += kLineEnd + Indent(Level + 1) + QuoteString(S);
+      return Text + ")";
+    }
+    case TTypeKind::tkComponent:
+    case TTypeKind::tkMethod:
+      // nil clears what the ancestor set.
+      return Head + " = " + (V.Str.empty() ? std::string("nil") : V.Str);
+  }
+  return Head;
+}

@@ -141,6 +141,11 @@ class TReader : public TFiler {
   friend TComponent* TextToComponent(const std::string&, TComponent*, TComponent*);
 };
 
+// A text as a form file spells it: printable ASCII inside quotes (a quote doubled),
+// every other byte as #nnn, so the file stays 7-bit and survives any editor's idea of
+// the code page. "''" for the empty text.
+std::string QuoteString(const std::string& S);
+
 // Writes Root and every component it owns (in ownership order, recursively) in the text
 // form-file format. With an Ancestor (a root of the same class): "inherited" instead of
 // "object" for components that exist in the ancestor by name, only properties whose value

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/rtl/Classes.h"
+#include "host/rtl/ClassesFiler.h"
 
 namespace Classes::FilerText {
 
@@ -13,9 +14,7 @@ inline bool IsIdentStart(char C) {
 }
 inline bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
 
-// Printable ASCII goes inside quotes, every other byte as #nnn, so the file stays
-// 7-bit and survives any editor's idea of the code page.
-std::string QuoteString(const std::string& S);
+using Classes::QuoteString;
 
 // A component as messages name it: its name, or its class when it has none.
 inline std::string Describe(const TComponent& C) { return C.Name().empty() ? C.ClassName() : C.Name(); }

@@ -96,6 +96,12 @@ std::vector<const TPropInfo*> GetPropList(const std::string& ClassName);
 // The property of that name (without regard to letter case) in GetPropList, or null.
 const TPropInfo* GetPropInfo(const std::string& ClassName, const std::string& PropName);
 
+// The text a form file writes for property P of Component with value V, indented by
+// Level steps: "Name = value", or for a string list "Name.Strings = (" and its lines;
+// without the line end. Raises Classes::EFilerError for an enumeration or set value
+// without an element name.
+std::string PropertyText(const TPropInfo& P, const TPropValue& V, const Classes::TComponent& Component, int Level);
+
 // ---- Building property tables ----------------------------------------------------------
 //
 // Each helper takes the class T that publishes the property, a getter callable on
