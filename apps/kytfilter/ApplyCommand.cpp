@@ -5,10 +5,8 @@
 #include "apps/kytfilter/ApplyCommand.h"
 
 #include "apps/kytfilter/CsvRows.h"
-
-#include <QApplication>
-#include <QByteArray>
-#include <QtGlobal>
+#include "apps/kytfilter/FormFile.h"
+#include "apps/kytfilter/Offscreen.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,8 +38,8 @@ namespace kytcli {
 namespace {
 
 const char* kUsage =
-    "kytfilter apply --variant ibo|ibd|bde --database PATH --sql STATEMENT|--sql-file FILE "
-    "--filter FILE [--csv OUT]";
+    "kytfilter apply (--variant ibo|ibd|bde --database PATH --sql STATEMENT|--sql-file FILE | "
+    "--form FORM --component NAME) --filter FILE [--csv OUT]";
 
 // Dates go into SQL as ISO text: both engines read it, and SQLite, which keeps dates as
 // text, compares only that form correctly.
@@ -49,6 +47,8 @@ const char* kSQLDateFormat = "yyyy-mm-dd";
 
 struct TOptions {
   std::string variant, database, sql, filter, csv;
+  // With a form file, the filter component, its query and its settings come from it.
+  std::string form, component;
   bool hasCsv = false;
 };
 
@@ -57,7 +57,8 @@ TOptions ParseOptions(const Args& args) {
   std::string sqlFile;
   std::map<std::string, std::string*> optionSlots = {{"--variant", &o.variant}, {"--database", &o.database},
                                                {"--sql", &o.sql},         {"--sql-file", &sqlFile},
-                                               {"--filter", &o.filter},   {"--csv", &o.csv}};
+                                               {"--filter", &o.filter},   {"--csv", &o.csv},
+                                               {"--form", &o.form},       {"--component", &o.component}};
   std::map<std::string, bool> seen;
   for (size_t i = 0; i < args.size(); i += 2) {
     auto it = optionSlots.find(args[i]);
@@ -66,6 +67,13 @@ TOptions ParseOptions(const Args& args) {
     *it->second = args[i + 1];
   }
   o.hasCsv = seen["--csv"];
+  if (seen["--form"] || seen["--component"]) {
+    if (o.form.empty() || o.component.empty() || o.filter.empty() || (o.hasCsv && o.csv.empty()) ||
+        seen["--variant"] || seen["--database"] || seen["--sql"] || seen["--sql-file"])
+      throw UsageError(kUsage);
+    o.component = ToAnsi(o.component, "--component");
+    return o;
+  }
   if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() ||
       o.filter.empty() || seen["--sql"] == seen["--sql-file"] || (o.hasCsv && o.csv.empty()))
     throw UsageError(kUsage);
@@ -76,8 +84,8 @@ TOptions ParseOptions(const Args& args) {
   if (o.sql.find_first_not_of(" \t\r\n") == std::string::npos) throw UsageError(kUsage);
   // The library's text is Windows-1252; the command line's is UTF-8. File names stay
   // as they are: they go to the system unchanged.
-  o.database = DB::Utf8ToAnsi(o.database);
-  o.sql = DB::Utf8ToAnsi(o.sql);
+  o.database = ToAnsi(o.database, "--database");
+  o.sql = ToAnsi(o.sql, seen["--sql-file"] ? "--sql-file " + sqlFile : std::string("--sql"));
   return o;
 }
 
@@ -110,50 +118,6 @@ void CheckReadable(const std::string& File) {
   if (f == nullptr) throw Failure("kytfilter: cannot read " + File + ": " + std::strerror(errno));
   std::fclose(f);
 }
-
-// ---- Qt without a screen ----------------------------------------------------------------
-
-// Qt's own notes (missing fonts, the off-screen platform's limits) are not the tool's
-// output; only its critical errors are kept.
-void QuietQtMessages(QtMsgType Type, const QMessageLogContext&, const QString& Msg) {
-  if (Type == QtCriticalMsg || Type == QtFatalMsg) std::fprintf(stderr, "%s\n", Msg.toLocal8Bit().constData());
-}
-
-class TOffscreenApplication {
- public:
-  TOffscreenApplication() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    FPrevious = qInstallMessageHandler(QuietQtMessages);
-    FApp = std::make_unique<QApplication>(FArgc, FArgv);
-  }
-  ~TOffscreenApplication() {
-    FApp.reset();
-    qInstallMessageHandler(FPrevious);
-  }
-
- private:
-  // QApplication keeps references to both for its whole life.
-  static inline int FArgc = 1;
-  static inline char FName[] = "kytfilter";
-  static inline char* FArgv[] = {FName, nullptr};
-  QtMessageHandler FPrevious = nullptr;
-  std::unique_ptr<QApplication> FApp;
-};
-
-// Every message box is written to standard error as it comes and answered with OK; the
-// file dialogs and the modal dialog are answered from the queues of the scripted host.
-class TConsoleHost : public Dialogs::TScriptedUIHost {
- public:
-  TConsoleHost() {
-    OnBox = [this](const TBox& Box) {
-      std::fprintf(stderr, "kytfilter: %s\n", DB::AnsiToUtf8(Box.Text).c_str());
-      ++Shown;
-    };
-    Dialogs::SetUIHost(this);
-  }
-  ~TConsoleHost() override { Dialogs::SetUIHost(nullptr); }
-  int Shown = 0;
-};
 
 // ---- The component and its query, per variant ---------------------------------------------
 
@@ -192,7 +156,46 @@ class TApplyRunOf final : public TApplyRun {
   TFilter FFilter{nullptr};
 };
 
+// The filter component of a form file as the application has it: its query, its
+// settings (date patterns, quotes, constant condition ...) and its field definitions.
+class TFormRun final : public TApplyRun {
+ public:
+  explicit TFormRun(const TOptions& O) : FRoot(LoadForm(O.form)), FFilter(FindFilter(*FRoot, O.component, O.form)) {
+    FQuery = &LinkedQuery(FFilter, O.form);
+    if (auto* native = dynamic_cast<IB_Components::TIB_Query*>(FQuery)) {
+      FNative = native;
+    } else {
+      FDataSet = dynamic_cast<DB::TDataSet*>(FQuery);
+      if (auto* query = dynamic_cast<DB::TQueryDataSet*>(FQuery)) query->SetRequestLive(false);
+    }
+  }
+  void Open() override { OpenQuery(*FQuery); }
+  bool Execute() override { return FFilter.Execute(); }
+  std::string SQLText() const override {
+    std::string text;
+    FFilter.GetActualSQL(FQuery, text);
+    return text;
+  }
+  void Rows(const std::function<void(const std::string&)>& Write) override {
+    if (FNative) {
+      FNative->First();
+      WriteCsvRows(*FNative, Write);
+    } else {
+      FDataSet->First();
+      WriteCsvRows(*FDataSet, Write);
+    }
+  }
+
+ private:
+  std::unique_ptr<Classes::TComponent> FRoot;  // owns the filter and, as a rule, its query
+  kytFilterBase::TkytCustomFilter& FFilter;
+  Classes::TComponent* FQuery = nullptr;
+  IB_Components::TIB_Query* FNative = nullptr;  // the query is one of these two
+  DB::TDataSet* FDataSet = nullptr;
+};
+
 std::unique_ptr<TApplyRun> MakeRun(const TOptions& O) {
+  if (!O.form.empty()) return std::make_unique<TFormRun>(O);
   if (O.variant == "ibo") return std::make_unique<TApplyRunOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query>>(O);
   if (O.variant == "ibd") return std::make_unique<TApplyRunOf<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery>>(O);
   return std::make_unique<TApplyRunOf<kytBDEFilter::TkytBDEFilter, DBTables::TQuery>>(O);
@@ -206,14 +209,15 @@ std::string LastLine(const Classes::TStrings& Lines) {
 // field chosen. The dialog shows it as an empty line; when it is the only line, the
 // dialog counts it as no filter at all, and accepting would give every row as if the
 // criterion had been met. The tool has no user to look at the line, so it fails.
-std::string UnknownField(const kytSQLFilterForm::TformFilter& Dialog) {
+// Offers ends the message: who does not offer the field.
+std::string UnknownField(const kytSQLFilterForm::TformFilter& Dialog, const char* Offers) {
   const kytSQLFilterStruc::FilterArray& records = kytSQLFilterStruc::Filter;
   const size_t lines = std::min<size_t>(Dialog.LineCount, kytSQLFilterForm::FilterLines.size());
   for (size_t n = 1; n <= records.size() && n <= lines; ++n) {
     if (kytSQLFilterForm::FilterLines[n - 1].Campo->ItemIndex() >= 0) continue;
     const kytSQLFilterStruc::FilterRec& r = records[n - 1];
     return "line " + std::to_string(n) + " of the filter names the field " + r.TableName.Str() + r.FieldName.Str() +
-           ", which the statement does not offer";
+           ", which " + Offers;
   }
   return "";
 }
@@ -222,10 +226,12 @@ int Apply(const TOptions& O) {
   TOffscreenApplication app;
   TConsoleHost host;
   std::unique_ptr<TApplyRun> run = MakeRun(O);
+  if (FirstWord(run->SQLText()) != "SELECT")
+    throw Failure("kytfilter: apply only reads; the statement must be a SELECT");
   try {
     run->Open();
   } catch (const SysUtils::Exception& e) {
-    throw Failure("kytfilter: " + DB::AnsiToUtf8(kytSQLFilterRes::Text(60027)) + ": " + DB::AnsiToUtf8(e.Message()));
+    throw Failure("kytfilter: " + DB::AnsiToUtf8(kytSQLFilterRes::Text(kytSQLFilterRes::sErrorOpeningDataset)) + ": " + DB::AnsiToUtf8(e.Message()));
   }
 
   // Inside the dialog's modal loop: open the file with the dialog's open command, then
@@ -233,11 +239,20 @@ int Apply(const TOptions& O) {
   // memo, as the user would see it; the host then closes the dialog with Cancel.
   std::string problem;
   host.FileAnswers.push_back(O.filter);
-  host.Modal.push_back([&problem](Forms::TForm& Form) {
+  // A form's component offers the fields its field definitions allow.
+  const char* offers = O.form.empty() ? "the statement does not offer" : "the component's field definitions do not offer";
+  host.Modal.push_back([&problem, &host, offers](Forms::TForm& Form) {
     auto* dialog = dynamic_cast<kytSQLFilterForm::TformFilter*>(&Form);
     if (dialog == nullptr) return;
+    const int boxes = host.Shown;
     dialog->btOpenFilterClick(dialog);
-    problem = UnknownField(*dialog);
+    // The open command told the user of something it left out (an ordering entry that
+    // is no column of the statement): a batch has nobody to accept that, so it fails.
+    if (host.Shown > boxes) {
+      problem = "the filter was not opened as saved";
+      SysUtils::Abort();
+    }
+    problem = UnknownField(*dialog, offers);
     if (!problem.empty()) SysUtils::Abort();
     try {
       dialog->btConfirmClick(dialog);
@@ -276,7 +291,7 @@ int Apply(const TOptions& O) {
 
 int RunApply(const Args& args) {
   const TOptions o = ParseOptions(args);
-  if (FirstWord(o.sql) != "SELECT")
+  if (o.form.empty() && FirstWord(o.sql) != "SELECT")
     throw Failure("kytfilter: apply only reads; the statement must be a SELECT");
   CheckReadable(o.filter);
   try {

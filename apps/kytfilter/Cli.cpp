@@ -6,6 +6,8 @@
 
 #include <sys/stat.h>
 
+#include "host/rtl/SysUtils.h"
+
 namespace kytcli {
 
 static std::string ReadStream(std::FILE* f) {
@@ -40,6 +42,15 @@ std::string ReadInput(const std::string& File) {
   std::fclose(f);
   if (failed) throw Failure("kytfilter: cannot read " + File + ": " + std::strerror(err));
   return data;
+}
+
+std::string ToAnsi(const std::string& Utf8, const std::string& What) {
+  std::string ansi;
+  SysUtils::TUtf8Fault fault;
+  if (SysUtils::TryUtf8ToAnsi(Utf8, ansi, &fault)) return ansi;
+  if (fault.Invalid) throw TextError("kytfilter: " + What + ": " + fault.Describe());
+  throw TextError("kytfilter: " + What + ": the character " + fault.Describe() +
+                  " is not in Windows-1252, the text kytfilter works in");
 }
 
 void WriteOutput(std::string_view Bytes) {

@@ -23,7 +23,19 @@ class Failure : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Text the library cannot hold: not UTF-8, or a character Windows-1252 lacks. main
+// prints the message on standard error and exits with 2, as for bad use.
+class TextError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 using Args = std::vector<std::string>;
+
+// The command line's UTF-8 text as the library's Windows-1252, exactly. Raises
+// TextError "kytfilter: WHAT: ..." naming What (an option such as "--sql", or a JSON
+// key) and the first character or bytes that do not convert.
+std::string ToAnsi(const std::string& Utf8, const std::string& What);
 
 // The whole content of File, or of standard input when File is empty, read in large
 // blocks. Raises Failure "kytfilter: cannot read FILE: reason".

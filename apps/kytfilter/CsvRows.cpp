@@ -1,11 +1,13 @@
 #include "apps/kytfilter/CsvRows.h"
 
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "apps/kytfilter/Cli.h"
 #include "dataaccess/db/DBText.h"
+#include "host/rtl/SafeFile.h"
 
 namespace kytcli {
 
@@ -41,22 +43,20 @@ void WriteCsvRows(DB::TDataSet& Q, const TWriteProc& Write) {
 }
 
 void WriteFileWhole(const std::string& Out, const std::function<void(const TWriteProc&)>& Produce) {
-  const std::string part = Out + ".part";
-  std::ofstream file(part, std::ios::binary | std::ios::trunc);
-  if (!file) throw Failure("kytfilter: cannot write " + Out);
+  std::unique_ptr<SafeFile::TFileReplacer> file;
   try {
-    Produce([&](const std::string& Bytes) {
-      file.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
-      if (!file) throw Failure("kytfilter: cannot write " + Out);
-    });
-    file.close();
-    if (!file) throw Failure("kytfilter: cannot write " + Out);
-    std::filesystem::rename(part, Out);
-  } catch (...) {
-    file.close();
-    std::error_code ec;
-    std::filesystem::remove(part, ec);
-    throw;
+    file = std::make_unique<SafeFile::TFileReplacer>(Out);
+  } catch (const SysUtils::Exception& e) {
+    throw Failure("kytfilter: cannot write " + Out + ": " + e.Message());
+  }
+  Produce([&](const std::string& Bytes) {
+    if (file->Write(Bytes.data(), static_cast<int64_t>(Bytes.size())) != static_cast<int64_t>(Bytes.size()))
+      throw Failure("kytfilter: cannot write " + Out + ": " + std::strerror(errno));
+  });
+  try {
+    file->Commit();
+  } catch (const SysUtils::Exception& e) {
+    throw Failure("kytfilter: cannot write " + Out + ": " + e.Message());
   }
 }
 

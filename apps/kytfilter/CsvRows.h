@@ -16,8 +16,9 @@ using TWriteProc = std::function<void(const std::string& Bytes)>;
 void WriteCsvRows(IB_Components::TIB_Query& Query, const TWriteProc& Write);
 void WriteCsvRows(DB::TDataSet& Query, const TWriteProc& Write);
 
-// Runs Produce with a writer into Out + ".part" and renames it to Out when complete,
-// so a failure keeps what Out held. Raises Failure "kytfilter: cannot write OUT".
+// Runs Produce with a writer into a new file beside Out that replaces Out only when
+// complete (SafeFile::TFileReplacer), so a failure keeps what Out held. Raises Failure
+// "kytfilter: cannot write OUT: reason"; a failure Produce raises propagates.
 void WriteFileWhole(const std::string& Out, const std::function<void(const TWriteProc&)>& Produce);
 
 }  // namespace kytcli

@@ -42,8 +42,8 @@ TOptions ParseOptions(const Args& args) {
   if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() || o.sql.empty())
     throw UsageError(kUsage);
   // The library's text is Windows-1252; the command line's is UTF-8.
-  o.database = DB::Utf8ToAnsi(o.database);
-  o.sql = DB::Utf8ToAnsi(o.sql);
+  o.database = ToAnsi(o.database, "--database");
+  o.sql = ToAnsi(o.sql, "--sql");
   return o;
 }
 

@@ -2,6 +2,8 @@
 // the filter model; flt where runs the filter dialog off-screen.
 #include "apps/kytfilter/FltCommands.h"
 
+#include "apps/kytfilter/CatalogueJson.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QJsonArray>
@@ -19,7 +21,6 @@
 
 #include "filterdialog/kytSQLFilterForm.h"
 #include "filtermodel/kytSQLFilterStruc.h"
-#include "host/ui/AnsiText.h"
 #include "host/ui/Dialogs.h"
 
 namespace kytcli {
@@ -66,31 +67,6 @@ std::string Quoted(const std::string& S) {
     if (c == '\'') out += '\'';
   }
   return out + "'";
-}
-
-std::string JsonString(const std::string& Ansi) {
-  const QByteArray utf8 = AnsiText::ToQString(Ansi).toUtf8();
-  std::string out = "\"";
-  for (char ch : utf8) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += ch;
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c < 0x20) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", c);
-      out += buf;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\"";
 }
 
 struct TLoaded {
@@ -160,8 +136,8 @@ QJsonValue Member(const QJsonObject& Obj, const char* Name, const std::string& K
 
 std::string Text(const QJsonValue& V, const std::string& Key, size_t Max) {
   if (!V.isString()) Unfit(Key, "not a string");
-  std::string out;
-  if (!AnsiText::FromQString(V.toString(), out)) Unfit(Key, "a character outside Windows-1252");
+  const QByteArray utf8 = V.toString().toUtf8();
+  const std::string out = ToAnsi(std::string(utf8.constData(), static_cast<size_t>(utf8.size())), "key '" + Key + "'");
   if (out.size() > Max) Unfit(Key, "longer than " + std::to_string(Max) + " characters");
   return out;
 }
@@ -248,13 +224,13 @@ TWhereOptions ParseWhere(const Args& args) {
     } else if (a == "--case-sensitive") {
       o.CaseSensitive = true;
     } else if (a == "--quote") {
-      const std::string& q = value(i);
+      const std::string q = ToAnsi(value(i), a);
       if (q.size() != 1) throw UsageError(kWhereUsage);
       o.Quote = q[0];
     } else if (a == "--sql-date-format") {
-      o.SQLDateFormat = value(i);
+      o.SQLDateFormat = ToAnsi(value(i), a);
     } else if (a == "--date-format") {
-      o.DateFormat = value(i);
+      o.DateFormat = ToAnsi(value(i), a);
     } else if (a == "--special") {
       const std::string& v = value(i);
       if (v == "none") o.Special = {};
@@ -263,7 +239,7 @@ TWhereOptions ParseWhere(const Args& args) {
       else if (v == "both") o.Special = {opStartingWith, opContains};
       else throw UsageError(kWhereUsage);
     } else if (a == "--const-where") {
-      o.ConstWhere = value(i);
+      o.ConstWhere = ToAnsi(value(i), a);
     } else if (o.File.empty() && !a.empty() && a[0] != '-') {
       o.File = a;
     } else {
@@ -297,9 +273,6 @@ bool Bool(const QJsonValue& V, const std::string& Key) {
 
 // The field catalogue of a JSON array of entries with the nine fields of TCampo.
 std::unique_ptr<TCampos> ParseFields(const std::string& Json) {
-  static const char* const kTypes[] = {"fString", "fFloat", "fInteger", "fGraphic", "fBlob",
-                                       "fDate", "fTime", "fDateTime", "fUnknow", "fBoolean"};
-  static const char* const kKinds[] = {"fkSelected", "fkNotInSelected", "fkJoined"};
   QJsonParseError err{};
   const QJsonDocument doc =
       QJsonDocument::fromJson(QByteArray(Json.data(), static_cast<qsizetype>(Json.size())), &err);
@@ -318,9 +291,9 @@ std::unique_ptr<TCampos> ParseFields(const std::string& Json) {
     campo->FieldName = Text(field("fieldName"), at + ".fieldName", 255);
     campo->ComboOrder = Int32(field("comboOrder"), at + ".comboOrder");
     campo->TableName = Text(field("tableName"), at + ".tableName", 255);
-    campo->DataType = Named<TFType>(field("dataType"), at + ".dataType", kTypes);
+    campo->DataType = Named<TFType>(field("dataType"), at + ".dataType", kDataTypeNames);
     campo->MaxSize = Int32(field("maxSize"), at + ".maxSize");
-    campo->FieldKind = Named<TFKind>(field("fieldKind"), at + ".fieldKind", kKinds);
+    campo->FieldKind = Named<TFKind>(field("fieldKind"), at + ".fieldKind", kFieldKindNames);
     campo->Description = Text(field("description"), at + ".description", 255);
     campo->Supported = Bool(field("supported"), at + ".supported");
     campo->Visible = Bool(field("visible"), at + ".visible");
@@ -376,7 +349,8 @@ int RunWhere(const Args& args) {
     Classes::TStrings& memo = *dialog.MemoSQL->Lines();
     throw Failure(memo.Count() > 0 ? memo.Get(memo.Count() - 1) : std::string("kytfilter: the filter failed"));
   }
-  WriteOutput(dialog.WhereText);
+  // The clause holds the library's Windows-1252 text; the tool speaks UTF-8.
+  WriteOutput(SysUtils::AnsiToUtf8(dialog.WhereText));
   return 0;
 }
 

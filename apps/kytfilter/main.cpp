@@ -8,6 +8,7 @@
 #include "apps/kytfilter/ApplyCommand.h"
 #include "apps/kytfilter/Cli.h"
 #include "apps/kytfilter/FltCommands.h"
+#include "apps/kytfilter/FormCommands.h"
 
 namespace {
 
@@ -48,13 +49,28 @@ const Group kGroups[] = {
      "                                         open the filter file FILE in the filter dialog\n"
      "                                         (off-screen) and accept it: print the new\n"
      "                                         statement, then its rows as CSV (or write them\n"
-     "                                         to OUT); the statement must be a SELECT\n"},
+     "                                         to OUT); the statement must be a SELECT\n"
+     "  kytfilter apply --form FORM --component NAME --filter FILE [--csv OUT]\n"
+     "                                         the same with the filter component NAME of the\n"
+     "                                         form file FORM: its query, settings and fields\n"},
+    {"form", kytcli::RunForm,
+     "  kytfilter form show FILE [--json]      show a form file's components, their properties\n"
+     "                                         and the field definitions of its filters\n"
+     "  kytfilter form fielddefs FILE COMPONENT [--refresh KINDS] [--allow TABLE.FIELD]\n"
+     "      [--remove TABLE.FIELD] [--move TABLE.FIELD POS] [--describe TABLE.FIELD=TEXT]\n"
+     "      [--out OUT]                        set a filter's field definitions through its\n"
+     "                                         editor (off-screen), steps in the order given;\n"
+     "                                         KINDS: everything, or descriptions,remove-old,\n"
+     "                                         add-new; writes FILE (or OUT)\n"},
 };
 
 void PrintHelp() {
   std::string text =
       "kytfilter: SQL text and filter tools. The statement is read from FILE, or from\n"
-      "standard input without FILE; results are written exactly, CR LF kept.\n\n"
+      "standard input without FILE; results are written exactly, CR LF kept.\n"
+      "Text inside is Windows-1252: option values, SQL given with --sql or --sql-file\n"
+      "and JSON texts are read as UTF-8, and a character Windows-1252 cannot hold (or\n"
+      "bytes that are not UTF-8) is refused with exit code 2.\n\n"
       "Verbs:\n";
   for (const Group& g : kGroups) text += g.help;
   std::fputs(text.c_str(), stdout);
@@ -76,6 +92,9 @@ int main(int argc, char** argv) {
     throw kytcli::UsageError("kytfilter: unknown verb '" + args[0] + "' (see kytfilter --help)");
   } catch (const kytcli::UsageError& e) {
     std::fprintf(stderr, "usage: %s\n", e.what());
+    return 2;
+  } catch (const kytcli::TextError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
     return 2;
   } catch (const kytcli::Failure& e) {
     std::fprintf(stderr, "%s\n", e.what());
