@@ -1,6 +1,5 @@
 #include "apps/kytfilter-demo/BrowsedQuery.h"
 
-#include <type_traits>
 #include <vector>
 
 #include "components/kytBDEFilter.h"
@@ -9,14 +8,11 @@
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 #include "dataaccess/ibobjects/IB_Components.h"
+#include "host/rtl/SysUtils.h"
 
 namespace kytdemo {
 
 namespace {
-
-// Dates go into SQL as ISO text: both engines read it, and SQLite, which keeps dates as
-// text, compares only that form correctly.
-const char* kSQLDateFormat = "yyyy-mm-dd";
 
 // Reads the native query's rows from its own position on, moving it forward.
 class TNativeCursor : public DB::TCursor {
@@ -66,38 +62,37 @@ class TNativeRows : public DB::TDataSet {
 template <typename TFilter, typename TQuery>
 class TBrowsedQueryOf : public TBrowsedQuery {
  public:
-  explicit TBrowsedQueryOf(const TBrowseSettings& S) {
-    FQuery.SetDatabaseName(S.Database);
-    if constexpr (std::is_base_of_v<DB::TQueryDataSet, TQuery>) FQuery.SetRequestLive(false);
-    FQuery.SQL()->SetText(S.SQL);
-    FFilter.SetDataSet(&FQuery);
-    FFilter.SetCaption("Filter orders");
-    FFilter.SetFilterDir(S.FilterDir);
-    FFilter.SetSQLDateFormat(kSQLDateFormat);
+  TBrowsedQueryOf(const TVariantInfo& Info, std::unique_ptr<Classes::TComponent> Form) : FForm(std::move(Form)) {
+    FFilter = dynamic_cast<TFilter*>(FForm->FindComponent(Info.Filter));
+    FQuery = FFilter ? FFilter->DataSet() : nullptr;
+    if (FQuery == nullptr)
+      throw SysUtils::Exception("The form has no filter component " + std::string(Info.Filter) + " of the " +
+                                Info.Key + " kind linked to a query.");
   }
-  void Open() override { FQuery.Open(); }
-  bool Execute() override { return FFilter.Execute(); }
-  void ClearFilter() override { FFilter.ClearFilter(); }
-  void CallFieldDefs() override { FFilter.CallFieldDefs(); }
-  std::string SQLText() const override { return FQuery.SQL()->Text(); }
-  bool Active() const override { return FQuery.Active(); }
+  void Open() override { FQuery->Open(); }
+  bool Execute() override { return FFilter->Execute(); }
+  void ClearFilter() override { FFilter->ClearFilter(); }
+  kytFilterBase::TkytCustomFilter& Filter() override { return *FFilter; }
+  std::string SQLText() const override { return FQuery->SQL()->Text(); }
+  std::string DatabaseName() const override { return FQuery->DatabaseName(); }
+  bool Active() const override { return FQuery->Active(); }
 
  protected:
-  // The filter goes first: it refers to the query.
-  TQuery FQuery{nullptr};
-  TFilter FFilter{nullptr};
+  std::unique_ptr<Classes::TComponent> FForm;  // owns the query and the filter
+  TQuery* FQuery = nullptr;
+  TFilter* FFilter = nullptr;
 };
 
 class TBrowsedDataSet final : public TBrowsedQueryOf<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery> {
  public:
   using TBrowsedQueryOf::TBrowsedQueryOf;
-  DB::TDataSet* Rows() override { return &FQuery; }
+  DB::TDataSet* Rows() override { return FQuery; }
 };
 
 class TBrowsedEngineQuery final : public TBrowsedQueryOf<kytBDEFilter::TkytBDEFilter, DBTables::TQuery> {
  public:
   using TBrowsedQueryOf::TBrowsedQueryOf;
-  DB::TDataSet* Rows() override { return &FQuery; }
+  DB::TDataSet* Rows() override { return FQuery; }
 };
 
 class TBrowsedNative final : public TBrowsedQueryOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query> {
@@ -107,20 +102,23 @@ class TBrowsedNative final : public TBrowsedQueryOf<kytIBOFilter::TkytIBOFilter,
   DB::TDataSet* Rows() override { return &FRows; }
   void Reopened() override {
     FRows.Close();
-    if (FQuery.Active()) FRows.Open();
+    if (FQuery->Active()) FRows.Open();
   }
 
  private:
-  TNativeRows FRows{FQuery};
+  TNativeRows FRows{*FQuery};
 };
 
 }  // namespace
 
-std::unique_ptr<TBrowsedQuery> TBrowsedQuery::Create(TVariant Variant, const TBrowseSettings& Settings) {
-  switch (Variant) {
-    case TVariant::IBO: return std::make_unique<TBrowsedNative>(Settings);
-    case TVariant::IBD: return std::make_unique<TBrowsedDataSet>(Settings);
-    case TVariant::BDE: return std::make_unique<TBrowsedEngineQuery>(Settings);
+std::unique_ptr<TBrowsedQuery> TBrowsedQuery::Create(TVariant Variant, std::unique_ptr<Classes::TComponent> Form) {
+  for (const TVariantInfo& info : kVariants) {
+    if (info.Variant != Variant) continue;
+    switch (Variant) {
+      case TVariant::IBO: return std::make_unique<TBrowsedNative>(info, std::move(Form));
+      case TVariant::IBD: return std::make_unique<TBrowsedDataSet>(info, std::move(Form));
+      case TVariant::BDE: return std::make_unique<TBrowsedEngineQuery>(info, std::move(Form));
+    }
   }
   return nullptr;
 }

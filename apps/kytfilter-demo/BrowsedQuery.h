@@ -9,6 +9,11 @@
 #include <string>
 
 #include "dataaccess/db/DB.h"
+#include "host/rtl/Classes.h"
+
+namespace kytFilterBase {
+class TkytCustomFilter;
+}
 
 namespace kytdemo {
 
@@ -16,26 +21,25 @@ enum class TVariant { IBO, IBD, BDE };
 
 struct TVariantInfo {
   TVariant Variant;
-  const char* Title;  // as the variant choice shows it
-  const char* Key;    // as the command line names it
+  const char* Title;   // as the variant choice shows it
+  const char* Key;     // as the command line names it
+  const char* Query;   // the names of the variant's components in the demo's form
+  const char* Filter;
 };
 // In the order of the variant choice.
 inline constexpr TVariantInfo kVariants[] = {
-    {TVariant::IBO, "IB Objects native query (TkytIBOFilter)", "ibo"},
-    {TVariant::IBD, "IB Objects dataset (TkytIBDFilter)", "ibd"},
-    {TVariant::BDE, "BDE query over SQLite (TkytBDEFilter)", "bde"},
-};
-
-struct TBrowseSettings {
-  std::string Database;   // Windows-1252, as the queries take it
-  std::string SQL;        // the statement to start with
-  std::string FilterDir;  // where the filter dialog looks for saved filters
+    {TVariant::IBO, "IB Objects native query (TkytIBOFilter)", "ibo", "IBOQuery", "IBOFilter"},
+    {TVariant::IBD, "IB Objects dataset (TkytIBDFilter)", "ibd", "IBDQuery", "IBDFilter"},
+    {TVariant::BDE, "BDE query over SQLite (TkytBDEFilter)", "bde", "BDEQuery", "BDEFilter"},
 };
 
 class TBrowsedQuery {
  public:
-  // A closed query of Variant with its filter component linked. Owned by the caller.
-  static std::unique_ptr<TBrowsedQuery> Create(TVariant Variant, const TBrowseSettings& Settings);
+  // Browses the filter component of Variant in Form (an instance of the demo's form,
+  // which the result takes ownership of) and the query it is linked to, as the form
+  // has them: the query closed. Raises SysUtils::Exception when Form has no filter of
+  // the variant's name and class linked to a query.
+  static std::unique_ptr<TBrowsedQuery> Create(TVariant Variant, std::unique_ptr<Classes::TComponent> Form);
   virtual ~TBrowsedQuery() = default;
 
   // Opens the query. Raises the engine's error.
@@ -45,9 +49,13 @@ class TBrowsedQuery {
   // a message.
   virtual bool Execute() = 0;
   virtual void ClearFilter() = 0;
-  virtual void CallFieldDefs() = 0;
+
+  // The filter component, for the designer's property editor. Owned by this object.
+  virtual kytFilterBase::TkytCustomFilter& Filter() = 0;
 
   virtual std::string SQLText() const = 0;
+  // The query's database name (Windows-1252).
+  virtual std::string DatabaseName() const = 0;
   virtual bool Active() const = 0;
   // The dataset the grid shows: the query itself, or, for the native query (which is no
   // dataset), a dataset over its rows. Owned by this object. Call Reopened after every

@@ -109,6 +109,7 @@ TDemoData EnsureDemoData(const std::string& Dir, int Orders,
   d.FirebirdFile = (fs::path(d.Dir) / "sample.fdb").string();
   d.SQLiteFile = (fs::path(d.Dir) / "sample.db").string();
   d.FilterDir = (fs::path(d.Dir) / "filters").string();
+  d.FormFile = (fs::path(d.Dir) / kFormFileName).string();
 
   if (!fs::exists(d.FirebirdFile)) Progress("Creating the Firebird sample database " + d.FirebirdFile + " ...");
   d.FirebirdError = EnsureDatabase(Sample::TEngine::Firebird, d.FirebirdFile, Orders);

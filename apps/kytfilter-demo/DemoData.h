@@ -1,12 +1,15 @@
 // The demo's data folder: the two sample databases (one Firebird file, one SQLite
 // file) and a few saved filters to open from the filter dialog, all made on first
-// start.
+// start, and the demo's form file (see DemoForm.h).
 #pragma once
 
 #include <functional>
 #include <string>
 
 namespace kytdemo {
+
+// The name of the demo's form file in its data folder.
+inline constexpr const char* kFormFileName = "kytfilter-demo.dfm";
 
 // The per-user folder of the demo's data (QStandardPaths::AppLocalDataLocation). Needs
 // the application's name set. Empty when the system names none.
@@ -17,6 +20,9 @@ struct TDemoData {
   std::string FirebirdFile;  // absolute paths
   std::string SQLiteFile;
   std::string FilterDir;
+  // Where the demo keeps its form (queries, filter components, field definitions);
+  // empty: the demo keeps none and starts from its defaults every time.
+  std::string FormFile;
   // Why a database is missing (its creation failed), or empty when it is there.
   std::string FirebirdError;
   std::string SQLiteError;

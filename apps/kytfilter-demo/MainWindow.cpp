@@ -20,12 +20,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <exception>
 #include <functional>
 #include <iterator>
 
+#include "components/kytFilterBase.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/model/DataSetModel.h"
+#include "host/designer/DesignIntf.h"
 #include "host/rtl/SysUtils.h"
 #include "host/ui/AnsiText.h"
 #include "host/ui/Dialogs.h"
@@ -55,6 +58,13 @@ bool Guarded(const std::function<void()>& Command) {
   return false;
 }
 
+// Told in a box and on standard error: the demo goes on, and someone who started it
+// from a terminal sees why.
+void Warn(const std::string& Ansi) {
+  std::fprintf(stderr, "kytfilter-demo: %s\n", DB::AnsiToUtf8(Ansi).c_str());
+  Dialogs::MessageDlg(Ansi, Dialogs::TMsgDlgType::mtWarning, Dialogs::mbOKOnly, 0);
+}
+
 QString Plain(const std::string& Ansi) {
   QString text = AnsiText::ToQString(Ansi);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -68,7 +78,19 @@ constexpr int kHeight = 700;
 
 }  // namespace
 
-TMainWindow::TMainWindow(QWidget* Parent) : QMainWindow(Parent) {
+// The form designer the property editor talks to: its notice that the form changed
+// comes when field definitions were accepted.
+class TMainWindow::TFormDesigner : public DesignIntf::TDesigner {
+ public:
+  explicit TFormDesigner(TMainWindow& Window) : FWindow(Window) {}
+  void Modified() override { FWindow.FieldDefsAccepted(); }
+
+ private:
+  TMainWindow& FWindow;
+};
+
+TMainWindow::TMainWindow(QWidget* Parent) : QMainWindow(Parent), FDesigner(std::make_unique<TFormDesigner>(*this)) {
+  RegisterDemoClasses();
   setWindowTitle(QStringLiteral("KYT filter demo - sample orders"));
   BuildLayout();
   resize(kWidth, kHeight);
@@ -89,7 +111,9 @@ void TMainWindow::BuildLayout() {
   FClearAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F")));
   FClearAction->setToolTip(QStringLiteral("Remove the filter and show every row again"));
   FFieldDefsAction = new QAction(QStringLiteral("Field &definitions..."), this);
-  FFieldDefsAction->setToolTip(QStringLiteral("Choose the fields the filter offers"));
+  FFieldDefsAction->setToolTip(
+      QStringLiteral("Choose the fields the filter offers, their order and descriptions; "
+                     "kept in the demo's form file"));
   connect(FFilterAction, &QAction::triggered, this, [this] { RunFilter(); });
   connect(FClearAction, &QAction::triggered, this, [this] { RunClearFilter(); });
   connect(FFieldDefsAction, &QAction::triggered, this, [this] { RunFieldDefs(); });
@@ -105,8 +129,11 @@ void TMainWindow::BuildLayout() {
                                       "components. <i>Filter</i> opens the filter dialog: compose "
                                       "criteria and an ordering, or open a saved filter, and accept; "
                                       "the query is reopened with the new WHERE and ORDER BY clauses.</p>"
-                                      "<p>Data folder: %1</p>")
-                           .arg(QString::fromStdString(FData.Dir).toHtmlEscaped()));
+                                      "<p><i>Field definitions</i> chooses the fields the filter "
+                                      "offers; they are kept in the form file.</p>"
+                                      "<p>Data folder: %1<br>Form file: %2</p>")
+                           .arg(QString::fromStdString(FData.Dir).toHtmlEscaped(),
+                                QString::fromStdString(FData.FormFile).toHtmlEscaped()));
   });
 
   QMenu* file = menuBar()->addMenu(QStringLiteral("&Query"));
@@ -185,6 +212,10 @@ void TMainWindow::BuildLayout() {
 
 void TMainWindow::Start(const TDemoData& Data, int VariantIndex) {
   FData = Data;
+  Guarded([&] {
+    const std::string problem = FForm.Load(Data);
+    if (!problem.empty()) Warn(problem);
+  });
   SelectVariant(VariantIndex);
 }
 
@@ -214,11 +245,7 @@ void TMainWindow::SelectVariant(int VariantIndex) {
     return;
   }
   Guarded([&] {
-    TBrowseSettings settings;
-    settings.Database = DB::Utf8ToAnsi(file);
-    settings.SQL = kDemoSQL;
-    settings.FilterDir = FData.FilterDir;
-    FQuery = TBrowsedQuery::Create(variant, settings);
+    FQuery = TBrowsedQuery::Create(variant, FForm.NewInstance());
     FQuery->Open();
   });
   ShowQuery();
@@ -240,8 +267,28 @@ void TMainWindow::RunClearFilter() {
 
 void TMainWindow::RunFieldDefs() {
   if (!FQuery) return;
-  Guarded([&] { FQuery->CallFieldDefs(); });
+  Guarded([&] {
+    kytFilterBase::TkytCustomFilter& filter = FQuery->Filter();
+    const std::unique_ptr<DesignIntf::TPropertyEditor> editor =
+        DesignIntf::CreatePropertyEditor(*FDesigner, filter, "FilterFieldDefs");
+    if (!editor)
+      throw SysUtils::Exception("No editor is registered for the field definitions of " + filter.ClassName() + ".");
+    editor->Edit();
+  });
   ShowQuery();
+}
+
+void TMainWindow::FieldDefsAccepted() {
+  if (!FQuery) return;
+  // The edit stands whatever happens here: the filter offers the accepted fields.
+  Guarded([&] {
+    try {
+      FForm.StoreFieldDefs(FQuery->Filter());
+    } catch (const SysUtils::Exception& e) {
+      throw SysUtils::Exception("The field definitions are in use, but the form file could not be written:\n" +
+                                e.Message());
+    }
+  });
 }
 
 int TMainWindow::RowCount() const { return FModel->rowCount(); }
@@ -285,7 +332,8 @@ void TMainWindow::ShowStatus() {
     if (FMoreRows) rows = QStringLiteral("first ") + rows + QStringLiteral(" (more not read)");
   }
   FRowsLabel->setText(rows);
-  const std::string& file = v.Variant == TVariant::BDE ? FData.SQLiteFile : FData.FirebirdFile;
+  const std::string file = FQuery ? DB::AnsiToUtf8(FQuery->DatabaseName())
+                                  : (v.Variant == TVariant::BDE ? FData.SQLiteFile : FData.FirebirdFile);
   const QString engine = v.Variant == TVariant::BDE ? QStringLiteral("SQLite") : QStringLiteral("Firebird embedded");
   FStatus->setText(rows + QStringLiteral("   |   ") + QString::fromLatin1(v.Title) + QStringLiteral("   |   ") + engine +
                    QStringLiteral(": ") + (file.empty() ? QStringLiteral("(none)") : QString::fromStdString(file)));

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "apps/kytfilter-demo/DemoData.h"
+#include "apps/kytfilter-demo/DemoForm.h"
 #include "apps/kytfilter-demo/MainWindow.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/sample/Sample.h"
@@ -85,8 +86,10 @@ bool ParseOptions(int argc, char** argv, TOptions& O) {
 void PrintHelp() {
   std::printf(
       "kytfilter-demo: browse the sample orders through the KYT filter components.\n\n%s\n"
-      "  --data-dir DIR       the folder of the sample databases and saved filters, made on\n"
-      "                       first start (default: the per-user data folder)\n"
+      "  --data-dir DIR       the folder of the sample databases, the saved filters and the\n"
+      "                       demo's form file (kytfilter-demo.dfm: the queries and filter\n"
+      "                       components with their field definitions), made on first start\n"
+      "                       (default: the per-user data folder)\n"
       "  --variant KIND       the filter component to start with: ibo (IB Objects native\n"
       "                       query), ibd (IB Objects dataset) or bde (BDE query over SQLite)\n"
       "  --orders N           orders in a sample database made on first start (default %d)\n"
@@ -217,6 +220,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kytfilter-demo"));
   QApplication::setOrganizationName(QStringLiteral("KYT"));
+  // The classes of the demo's form file and the filter components' design-time side.
+  kytdemo::RegisterDemoClasses();
 
   const std::string dir = o.dataDir.empty() ? kytdemo::DefaultDataDir() : o.dataDir;
   if (dir.empty()) {

@@ -1,6 +1,6 @@
 // kytfilter-demo run as a user runs it: the off-screen picture of its window after the
-// sample filter was applied through each filter component, and the start without a
-// display.
+// sample filter was applied through each filter component, a form file it cannot read,
+// and the start without a display.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -96,8 +96,26 @@ TEST_F(Demo, ScreenshotOfEachVariantShowsTheFilteredRows) {
   }
   // One sample, one filter: every component shows the same rows, whichever engine.
   EXPECT_EQ(counts.size(), 1u);
-  for (const char* made : {"sample.fdb", "sample.db", "filters/Shipped orders from 500.flt", "filters/Orders of 2023.flt"})
+  for (const char* made : {"sample.fdb", "sample.db", "filters/Shipped orders from 500.flt", "filters/Orders of 2023.flt",
+                           "kytfilter-demo.dfm"})
     EXPECT_TRUE(fs::exists(data / made)) << made;
+}
+
+TEST_F(Demo, AMalformedFormFileIsToldOnStandardErrorAndLeftAsItIs) {
+  const fs::path data = dir / "data";
+  fs::create_directories(data);
+  const fs::path form = data / "kytfilter-demo.dfm";
+  const std::string bad = "object DemoForm: TDataModule\r\n  object IBOQuery: TIB_Query\r\n    SQL.Strings = (\r\n";
+  std::ofstream(form, std::ios::binary) << bad;
+  const fs::path png = dir / "demo.png";
+  TRun r = RunDemo(dir, "-u QT_QPA_PLATFORM",
+                   {"--screenshot", png.string(), "--data-dir", data.string(), "--orders", "300", "--variant", "bde"});
+  // The demo went on from its defaults.
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(fs::exists(png));
+  EXPECT_NE(r.err.find("kytfilter-demo: The demo's form file " + form.string() + " cannot be read"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(Slurp(form), bad);
 }
 
 TEST_F(Demo, WithoutADisplaySaysHowToRunIt) {
