@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace Classes {
 
@@ -36,7 +37,7 @@ TComponent::TComponent(TComponent* AOwner) {
 }
 
 TComponent::~TComponent() {
-  FComponentState |= csDestroying;
+  Destroying();
   // Those that asked to hear of this component's end hear it first, while it is
   // still whole.
   while (!FFreeNotifies.empty()) {
@@ -58,9 +59,8 @@ TComponent* TComponent::Components(int Index) const {
 
 TComponent* TComponent::FindComponent(const std::string& AName) const {
   if (AName.empty()) return nullptr;
-  for (TComponent* c : FComponents)
-    if (SysUtils::AnsiSameText(c->FName, AName)) return c;
-  return nullptr;
+  auto it = FNames.find(SysUtils::AnsiUpperCase(AName));
+  return it == FNames.end() ? nullptr : it->second;
 }
 
 static bool IsIdentifier(const std::string& s) {
@@ -81,6 +81,10 @@ void TComponent::SetName(const std::string& NewName) {
     if (other != nullptr && other != this)
       throw EComponentError("A component named " + NewName + " already exists");
   }
+  if (FOwner != nullptr) {
+    if (!FName.empty()) FOwner->FNames.erase(SysUtils::AnsiUpperCase(FName));
+    if (!NewName.empty()) FOwner->FNames[SysUtils::AnsiUpperCase(NewName)] = this;
+  }
   FName = NewName;
 }
 
@@ -95,6 +99,8 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
   if (AComponent->FOwner != this) return;
+  // A destroying owner still hears of it (one call); its default Notification then
+  // forwards nothing, so freeing N components costs N, not N * N, notices.
   Notification(AComponent, TOperation::opRemove);
   Remove(AComponent);
 }
@@ -107,14 +113,27 @@ void TComponent::DestroyComponents() {
   }
 }
 
+void TComponent::Destroying() {
+  if (InState(csDestroying)) return;
+  FComponentState |= csDestroying;
+  for (TComponent* c : FComponents) c->Destroying();
+}
+
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
+  if (!AComponent->FName.empty()) FNames[SysUtils::AnsiUpperCase(AComponent->FName)] = AComponent;
   AComponent->FOwner = this;
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), AComponent),
-                    FComponents.end());
+  // Components mostly go last first (DestroyComponents, a form freeing its newest
+  // controls): look from the end.
+  auto it = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+  if (it != FComponents.rend()) FComponents.erase(std::next(it).base());
+  if (!AComponent->FName.empty()) {
+    auto named = FNames.find(SysUtils::AnsiUpperCase(AComponent->FName));
+    if (named != FNames.end() && named->second == AComponent) FNames.erase(named);
+  }
   ++FRemovals;
   AComponent->FOwner = nullptr;
 }
@@ -138,10 +157,15 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == TOperation::opRemove && AComponent != nullptr)
     RemoveFreeNotification(AComponent);
+  // What this component owns is going too: a notice would tell nothing of use.
+  if (InState(csDestroying)) return;
   Broadcast(AComponent, Operation);
 }
 
 void TComponent::Broadcast(TComponent* AComponent, TOperation Operation) {
+  // Most components own none: no copy for them (a form's controls each hear every
+  // insertion and removal on the form).
+  if (FComponents.empty()) return;
   // A notice may destroy or add components; walk a copy, skipping the gone ones (only
   // looked for once a notice has removed any, so a notice costs one pass).
   std::vector<TComponent*> owned = FComponents;

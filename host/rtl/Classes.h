@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/rtl/SysUtils.h"
@@ -101,12 +102,19 @@ enum TComponentStateFlag : unsigned {
 // its insertion and removal to every other component it owns (Notification). A
 // component that must hear of the removal of one outside its owner asks for it with
 // FreeNotification.
+//
+// An owner that is being destroyed (Destroying) announces no removals to its other
+// components: they are going as well. Free-notification links are always honoured,
+// so a component that holds a pointer to another must ask for FreeNotification (or
+// clear the pointer itself) to be told of that one's end during its owner's
+// destruction.
 class TComponent : public TPersistent {
  public:
   // Owner takes ownership when not null.
   explicit TComponent(TComponent* AOwner);
-  // Announces the removal, destroys every owned component (last first) and leaves
-  // the owner.
+  // Marks itself and all it owns as destroying, tells those that asked for
+  // FreeNotification, destroys every owned component (last first) and leaves the
+  // owner (announced there unless the owner is destroying too).
   ~TComponent() override;
   std::string ClassName() const override { return "TComponent"; }
 
@@ -129,6 +137,13 @@ class TComponent : public TPersistent {
   void RemoveComponent(TComponent* AComponent);
   // Destroys every owned component, last first.
   void DestroyComponents();
+  // Marks this component and everything it owns, to any depth, as destroying
+  // (csDestroying): from now on removals from any of them are not announced to the
+  // owner's other components. The destructor calls it; a class whose destructor
+  // frees owned components before the base destructor runs (a form's OnDestroy)
+  // calls it first, so those removals are not announced one by one to every
+  // component left. Cannot be undone.
+  void Destroying();
 
   // AComponent will be told (Notification opRemove) when this component goes away,
   // whatever its owner. The request is dropped when either side is destroyed.
@@ -154,8 +169,9 @@ class TComponent : public TPersistent {
 
  protected:
   // Told of every component inserted into or removed from the owner, and of the
-  // destruction of components this one asked FreeNotification of. The default
-  // forwards the notice to the owned components.
+  // destruction of components this one asked FreeNotification of. The default drops
+  // a free-notification link to a removed component and forwards the notice to the
+  // owned components (not while this component is destroying).
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
  private:
@@ -168,6 +184,10 @@ class TComponent : public TPersistent {
   intptr_t FTag = 0;
   unsigned FComponentState = 0;
   std::vector<TComponent*> FComponents;
+  // The named ones among FComponents by their AnsiUpperCase name: names are unique
+  // without regard to case, and a form with thousands of controls looks each new
+  // name up.
+  std::unordered_map<std::string, TComponent*> FNames;
   uint64_t FRemovals = 0;  // owned components removed so far
   std::vector<TComponent*> FFreeNotifies;
 };

@@ -66,6 +66,94 @@ TEST(ClassesComponent, FreeNotificationCrossesOwners) {
   EXPECT_EQ(destroyed, 3);
 }
 
+// Removals from an owner that is being destroyed are not announced to its other
+// components (they go too); removals from a live owner are. Free-notification links
+// are honoured either way.
+TEST(ClassesComponent, DestroyingOwnerAnnouncesNoRemovals) {
+  struct Case {
+    const char* name;
+    bool markFirst;        // Destroying() before freeing one component by hand
+    size_t heardByHand;    // notices the listener hears of that removal
+  } cases[] = {
+      {"live_owner_announces", false, 1},
+      {"destroying_owner_is_silent", true, 0},
+  };
+  for (const Case& c : cases) {
+    int destroyed = 0;
+    std::vector<TComponent*> heard;
+    auto* owner = new TComponent(nullptr);
+    auto* child = new Probe(owner, &destroyed);
+    auto* grandchild = new Probe(child, &destroyed);
+    new Probe(owner, &destroyed, &heard);  // the listener
+    auto* byHand = new Probe(owner, &destroyed);
+    if (c.markFirst) owner->Destroying();
+    EXPECT_EQ(grandchild->InState(csDestroying), c.markFirst) << c.name;
+    delete byHand;  // as a form's OnDestroy frees controls it made
+    EXPECT_EQ(heard.size(), c.heardByHand) << c.name;
+    EXPECT_EQ(owner->ComponentCount(), 2) << c.name;
+    EXPECT_EQ(owner->FindComponent(""), nullptr) << c.name;
+    delete owner;  // the rest go without a notice to the listener
+    EXPECT_EQ(heard.size(), c.heardByHand) << c.name;
+    EXPECT_EQ(destroyed, 4) << c.name;
+  }
+}
+
+// A watcher outside the owner holds a pointer to a component; the owner's destruction
+// takes the component and tells the watcher, whose link is then gone, so freeing the
+// watcher afterwards touches nothing freed.
+TEST(ClassesComponent, FreeNotificationHonouredWhenTargetDiesWithOwner) {
+  struct Case {
+    const char* name;
+    bool markFirst;
+  } cases[] = {{"plain_destruction", false}, {"marked_destroying_first", true}};
+  for (const Case& c : cases) {
+    int destroyed = 0;
+    std::vector<TComponent*> heard;
+    auto* watcher = new Probe(nullptr, &destroyed, &heard);
+    auto* owner = new TComponent(nullptr);
+    auto* sibling = new Probe(owner, &destroyed, &heard);
+    auto* target = new Probe(owner, &destroyed);  // freed first (last first)
+    target->FreeNotification(watcher);
+    target->FreeNotification(sibling);  // a sibling that asked hears it as well
+    if (c.markFirst) owner->Destroying();
+    delete owner;
+    ASSERT_EQ(heard.size(), 2u) << c.name;  // the sibling and the watcher
+    EXPECT_EQ(heard[0], target) << c.name;
+    EXPECT_EQ(heard[1], target) << c.name;
+    delete watcher;
+    EXPECT_EQ(destroyed, 3) << c.name;
+  }
+}
+
+// Names are looked up without regard to case by the code page, and follow renames,
+// removals and moves between owners.
+TEST(ClassesComponent, FindComponentFollowsNamesAndOwners) {
+  int destroyed = 0;
+  TComponent owner(nullptr);
+  TComponent other(nullptr);
+  auto* a = new Probe(&owner, &destroyed);
+  a->SetName("Caf_A");
+  auto* b = new Probe(&owner, &destroyed);
+  b->SetName("B");
+  struct Row {
+    const char* name;
+    TComponent* expected;
+  };
+  auto check = [&](const char* step, std::initializer_list<Row> rows) {
+    for (const Row& r : rows) EXPECT_EQ(owner.FindComponent(r.name), r.expected) << step << " " << r.name;
+  };
+  check("created", {{"caf_a", a}, {"CAF_A", a}, {"b", b}, {"C", nullptr}, {"", nullptr}});
+  a->SetName("C");
+  check("renamed", {{"caf_a", nullptr}, {"c", a}});
+  b->SetName("caf_a");  // the old name is free again
+  check("reused", {{"CAF_A", b}, {"B", nullptr}});
+  other.InsertComponent(a);
+  check("moved", {{"c", nullptr}, {"caf_a", b}});
+  EXPECT_EQ(other.FindComponent("C"), a);
+  delete b;
+  check("freed", {{"caf_a", nullptr}});
+}
+
 TEST(ClassesStringList, TextObjectsAndSorting) {
   TStringList list;
   TObject tag;
