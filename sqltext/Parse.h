@@ -144,7 +144,8 @@ void AddWhereClauseHigh(std::string& Where, const std::string& Condition);
 void MakeClientSQL(const std::string& SQL, std::string& Result, char ParamChar);
 // Fills List (cleared first; nothing happens when List is null) with the distinct names
 // written between "<<" and ">>" in Text, in order of first appearance, exactly as
-// written; duplicates are found by List->IndexOf.
+// written. A name equal to an earlier one without regard to case by the code page (as
+// TStrings::IndexOf compares) is a duplicate and left out. Linear in Text's length.
 void GetMergeFields(const std::string& Text, Classes::TStrings* List);
 
 // ---- Criteria text helpers -----------------------------------------------------------

@@ -2,8 +2,11 @@
 // time text helpers, and text and binary utilities.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "sqltext/Parse.h"
+
+#include "host/rtl/SysUtils.h"
 
 namespace Parse {
 
@@ -106,8 +109,11 @@ void GetMergeFields(const std::string& Text, Classes::TStrings* List) {
   if (Text.empty()) return;
   std::string name;
   bool inField = false;
+  // The names added so far, as TStrings::IndexOf compares them (without regard to
+  // case by the code page): one lookup per field instead of a scan of the list.
+  std::unordered_set<std::string> seen;
   auto endField = [&] {
-    if (!name.empty() && List->IndexOf(name) < 0) List->Add(name);
+    if (!name.empty() && seen.insert(SysUtils::AnsiUpperCase(name)).second) List->Add(name);
     name.clear();
     inField = false;
   };

@@ -89,6 +89,10 @@ TEST(ParseGetMergeFields, DistinctNamesInOrder) {
       {"unterminated_loses_last_char", "ab<<NAME", {"NAM"}},
       {"inner_open_marker_is_name", "<<a<<b>>", {"a<<b"}},
       {"empty_text", "", {}},
+      {"letter_case_is_duplicate", "<<Name>> <<NAME>> <<name>>", {"Name"}},
+      {"code_page_case_is_duplicate", "<<caf\xE9>> <<CAF\xC9>> <<\xFF>> <<\x9F>>", {"caf\xE9", "\xFF"}},
+      {"sharp_s_is_not_ss", "<<stra\xDF" "e>> <<STRASSE>>", {"stra\xDF" "e", "STRASSE"}},
+      {"prefix_and_blank_differ", "<<A1>> <<A10>> <<a1 >> <<a10>>", {"A1", "A10", "a1 "}},
   };
   for (const Case& c : cases) {
     Classes::TStringList list;
@@ -98,6 +102,32 @@ TEST(ParseGetMergeFields, DistinctNamesInOrder) {
     for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Get(i), c.expected[i]) << c.name;
   }
   Parse::GetMergeFields("<<A>>", nullptr);  // an absent list is allowed
+}
+
+// Many names in mixed case, accented ones among them: the result is what adding each
+// name unless the list's IndexOf finds it gives, for an unsorted and a sorted list.
+TEST(ParseGetMergeFields, SameAsIndexOfLookupOnManyNames) {
+  std::string text;
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) {
+    const int k = (i * 7919) % 1000;  // every name comes back three times
+    std::string name = "f\xE9ld_" + std::to_string(k);
+    if (i % 3 == 1) name = SysUtils::AnsiUpperCase(name);
+    if (i % 5 == 2) name[0] = 'F';
+    names.push_back(name);
+    text += "x <<" + name + ">> y";
+  }
+  for (bool sorted : {false, true}) {
+    Classes::TStringList expected;
+    expected.SetSorted(sorted);
+    for (const std::string& name : names)
+      if (expected.IndexOf(name) < 0) expected.Add(name);
+    Classes::TStringList list;
+    list.SetSorted(sorted);
+    Parse::GetMergeFields(text, &list);
+    ASSERT_EQ(list.Count(), 1000) << "sorted " << sorted;
+    EXPECT_EQ(list.Text(), expected.Text()) << "sorted " << sorted;
+  }
 }
 
 TEST(ParseCriteria, LiteralsAreRecognisedBuiltAndStripped) {
