@@ -62,6 +62,10 @@ void TformFDefs::BindEvents() {
   };
   fieldList->OnDragDrop = [this](TObject* S, TObject* Src, int X, int Y) { fieldListDragDrop(S, Src, X, Y); };
   fieldList->OnKeyUp = [this](TObject* S, uint16_t& K, StdCtrls::TShiftState Sh) { fieldListKeyUp(S, K, Sh); };
+  fieldList->OnKeyDown = [this](TObject* S, uint16_t& K, StdCtrls::TShiftState Sh) { fieldListKeyDown(S, K, Sh); };
+  lsAvaiFields->OnKeyDown = [this](TObject* S, uint16_t& K, StdCtrls::TShiftState Sh) {
+    lsAvaiFieldsKeyDown(S, K, Sh);
+  };
   edFieldDesc->OnExit = [this](TObject* S) { edFieldDescExit(S); };
   BitBtn1->OnClick = [this](TObject* S) { BitBtn1Click(S); };
   BitBtn3->OnClick = [this](TObject* S) { BitBtn3Click(S); };
@@ -151,21 +155,42 @@ void TformFDefs::fieldListDragDrop(TObject*, TObject* Source, int X, int Y) {
   // fields could never get one by dragging.
   const int target = allowed.Count() == 0 ? 0 : fieldList->ItemAtPos({X, Y}, false);
   if (target < 0) return;
+  PlaceAllowed(Source, target);
+}
 
+void TformFDefs::PlaceAllowed(TObject* Source, int Target) {
+  Classes::TStrings& allowed = *fieldList->Items();
   if (Source == fieldList) {
     const int from = fieldList->ItemIndex();
     if (from < 0) return;
-    MoveAllowed(from, target);
+    MoveAllowed(from, Target);
   } else {
     const int from = lsAvaiFields->ItemIndex();
     TCampo* campo = SelectedCampo(*lsAvaiFields);
     if (!campo) return;
     campo->Visible = true;
-    allowed.InsertObject(target, lsAvaiFields->Items()->Get(from), campo);
+    allowed.InsertObject(Target, lsAvaiFields->Items()->Get(from), campo);
     lsAvaiFields->Items()->Delete(from);
-    fieldList->SetItemIndex(target);
+    fieldList->SetItemIndex(Target);
   }
   AtualizaDados(fieldList);
+}
+
+void TformFDefs::fieldListKeyDown(TObject*, uint16_t& Key, StdCtrls::TShiftState Shift) {
+  using namespace StdCtrls;
+  if ((Key != VK_UP && Key != VK_DOWN) || Shift != ssCtrl) return;
+  const bool up = Key == VK_UP;
+  Key = 0;
+  const int from = fieldList->ItemIndex();
+  const int to = up ? from - 1 : from + 1;
+  if (from < 0 || to < 0 || to >= fieldList->Items()->Count()) return;
+  PlaceAllowed(fieldList, to);
+}
+
+void TformFDefs::lsAvaiFieldsKeyDown(TObject*, uint16_t& Key, StdCtrls::TShiftState Shift) {
+  if (Key != StdCtrls::VK_RETURN || Shift != 0) return;
+  Key = 0;
+  PlaceAllowed(lsAvaiFields, fieldList->Items()->Count());
 }
 
 void TformFDefs::fieldListKeyUp(TObject*, uint16_t& Key, StdCtrls::TShiftState) {

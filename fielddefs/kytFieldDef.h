@@ -5,8 +5,9 @@
 // filter on (the allowed fields, Visible), their order in the filter dialog (ComboOrder,
 // given on OK) and their descriptions; it shows each entry's details and asks the
 // component being edited for a catalogue refresh through DataRefresh. The caller keeps
-// its own copy of the catalogue to restore on Cancel. One dialog at a time; user-interface
-// thread only.
+// its own copy of the catalogue to restore on Cancel. The keys of the two lists do what
+// the drops do (Enter allows a field at the end, Ctrl+Up and Ctrl+Down move one, Delete
+// takes one out). One dialog at a time; user-interface thread only.
 #pragma once
 
 #include <cstdint>
@@ -77,6 +78,12 @@ class TformFDefs : public Forms::TForm {
   void fieldListDragDrop(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y);
   // Delete (whatever modifiers) takes the selected field out of the allowed list.
   void fieldListKeyUp(Classes::TObject* Sender, uint16_t& Key, StdCtrls::TShiftState Shift);
+  // Ctrl+Up and Ctrl+Down move the selected allowed field by one, as a drop inside the
+  // list does; the key goes no further.
+  void fieldListKeyDown(Classes::TObject* Sender, uint16_t& Key, StdCtrls::TShiftState Shift);
+  // Enter allows the selected available field at the end of the allowed list, as a drop
+  // below its last item does; the key goes no further (it does not press OK).
+  void lsAvaiFieldsKeyDown(Classes::TObject* Sender, uint16_t& Key, StdCtrls::TShiftState Shift);
   // Stores the edited description in the shown entry and its item.
   void edFieldDescExit(Classes::TObject* Sender);
   // Gives the allowed fields ComboOrder 0..n-1 in list order, the others n, n+1, ... in
@@ -93,7 +100,12 @@ class TformFDefs : public Forms::TForm {
   void BuildRefreshPage();
   void BindEvents();
   kytSQLFilterStruc::TCampo* SelectedCampo(const StdCtrls::TListBox& List) const;
+  // What a drop at Target of the allowed list does, Source the list it comes from: an
+  // available field becomes allowed there, an allowed one moves there. Then the
+  // allowed list's selected entry is shown.
+  void PlaceAllowed(Classes::TObject* Source, int Target);
   void MoveAllowed(int From, int To);
+  void NameForScreenReaders();
   kytSQLFilterStruc::TRefreshTypeS TickedRefresh() const;
 };
 

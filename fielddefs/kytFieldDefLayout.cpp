@@ -2,6 +2,7 @@
 // on the left with OK and Cancel below it, the three pages on the right.
 #include "fielddefs/kytFieldDef.h"
 
+#include "host/ui/Accessible.h"
 #include "host/ui/Dialogs.h"
 
 namespace kytFieldDef {
@@ -79,7 +80,27 @@ void TformFDefs::BuildLayout() {
   BuildDefinitionsPage();
   BuildAvailablePage();
   BuildRefreshPage();
+  NameForScreenReaders();
   PageControl1->SetActivePage(TabSheet1);
+}
+
+// Controls with a caption are named by it; the others by the label above them, or by
+// what they hold.
+void TformFDefs::NameForScreenReaders() {
+  const std::pair<Controls::TControl*, const char*> names[] = {
+      {fieldList, "Fields available for user filtering"},
+      {PageControl1, "Field definition pages"},
+      {edFieldName, "Field Name"},
+      {edFieldDesc, "Field Description on filter dialog"},
+      {edFieldSize, "Max. Size"},
+      {edPosTable, "Order in the Combo"},
+      {edFieldType, "DataType"},
+      {edFieldKind, "Field Kind"},
+      {edFromTable, "Belongs to Table"},
+      {cbTables, "Table"},
+      {lsAvaiFields, "Fields of the table that are not allowed"},
+  };
+  for (const auto& [control, name] : names) Accessible::SetName(*control, name);
 }
 
 void TformFDefs::BuildDefinitionsPage() {

@@ -1,9 +1,14 @@
 #include "filterdialog/kytSQLFilterForm.h"
+#include "filterdialog/kytSQLFilterForm_p.h"
+
+#include <QKeyEvent>
+#include <QWidget>
 
 #include <cctype>
 
 #include "filtermodel/kytSQLFilterRes.h"
 #include "host/rtl/SysUtils.h"
+#include "host/ui/Accessible.h"
 
 namespace kytSQLFilterForm {
 
@@ -125,17 +130,6 @@ TCampo* ChosenCampo(const TComboBox& Box) {
   return dynamic_cast<TCampo*>(Box.Items()->GetObject(index));
 }
 
-// Holds a string list's change events back for a batch of changes.
-class TUpdateGuard {
- public:
-  explicit TUpdateGuard(Classes::TStrings& List) : FList(List) { FList.BeginUpdate(); }
-  ~TUpdateGuard() { FList.EndUpdate(); }
-  TUpdateGuard(const TUpdateGuard&) = delete;
-  TUpdateGuard& operator=(const TUpdateGuard&) = delete;
-
- private:
-  Classes::TStrings& FList;
-};
 
 // AOwner, once it is sure that no other filter dialog exists: a second one would take
 // FilterLines over and destroy the first one's lines.
@@ -183,6 +177,8 @@ TformFilter::TformFilter(Classes::TComponent* AOwner) : Forms::TForm(RequireNoOt
 }
 
 TformFilter::~TformFilter() {
+  // The form is going: its line controls need not announce their removal to each other.
+  Destroying();
   FormDestroy(this);
   // The line controls that showed the kept entries are gone.
   FKeptCatalogues.clear();
@@ -197,6 +193,8 @@ void TformFilter::FormCreate(TObject*) {
   MySetLength(FilterLines, 0);
   FilterLines.resize(1);
   FilterLines[0] = {eBGroup1, eEGroup1, eValue1, eCampo1, eComparision1, eOperation1};
+  NameLine(1);
+  ChainTabOrder(1);
   FillFieldList();
   LineCount = 1;
   GroupsVisible = true;
@@ -240,14 +238,14 @@ void TformFilter::SetHintsAndCaptions() {
   eOperation1->SetHint(Text(sOperation));
   eBGroup1->SetHint(Text(sUseParentheses));
   eEGroup1->SetHint(Text(sUseParentheses));
-  btSee->SetHint(Text(sShowSQL));
-  btParse->SetHint(Text(sRebuildSQL));
-  btCancel->SetHint(Text(sCancelFilter));
-  btConfirm->SetHint(Text(sAcceptFilter));
-  btParenteses->SetHint(Text(sGroupingOptions));
-  btClear->SetHint(Text(sClearFilter));
-  btSaveFilter->SetHint(Text(sSaveFilterHint));
-  btOpenFilter->SetHint(Text(sOpenFilterHint));
+  btSee->SetHint(HintWithKey(btSee, Text(sShowSQL)));
+  btParse->SetHint(HintWithKey(btParse, Text(sRebuildSQL)));
+  btCancel->SetHint(HintWithKey(btCancel, Text(sCancelFilter)));
+  btConfirm->SetHint(HintWithKey(btConfirm, Text(sAcceptFilter)));
+  btParenteses->SetHint(HintWithKey(btParenteses, Text(sGroupingOptions)));
+  btClear->SetHint(HintWithKey(btClear, Text(sClearFilter)));
+  btSaveFilter->SetHint(HintWithKey(btSaveFilter, Text(sSaveFilterHint)));
+  btOpenFilter->SetHint(HintWithKey(btOpenFilter, Text(sOpenFilterHint)));
   TabSheet1->SetCaption(Text(sFilterPage));
   TabSheet2->SetCaption(Text(sOrderingPage));
   TabSheet3->SetCaption(Text(sDescriptionPage));
@@ -339,6 +337,30 @@ void TformFilter::AddLine() {
   ClonarCombo(line.Operation, "eOperation" + number, eOperation1)->OnChange = [this](TObject* S) {
     MudaOperation(S);
   };
+  NameLine(n);
+  ChainTabOrder(n);
+}
+
+void TformFilter::NameLine(int Line) {
+  const FilterLineRec& line = FilterLines[Line - 1];
+  const std::string prefix = "Line " + SysUtils::IntToStr(Line) + " ";
+  Accessible::SetName(*line.BGroup, prefix + "opening parentheses");
+  Accessible::SetName(*line.Campo, prefix + "field");
+  Accessible::SetName(*line.Comparision, prefix + "comparison");
+  Accessible::SetName(*line.Value, prefix + "value");
+  Accessible::SetName(*line.EGroup, prefix + "closing parentheses");
+  Accessible::SetName(*line.Operation, prefix + "connector");
+}
+
+void TformFilter::ChainTabOrder(int Line) {
+  const FilterLineRec& line = FilterLines[Line - 1];
+  QWidget* previous = Line > 1 ? static_cast<QWidget*>(FilterLines[Line - 2].Operation) : nullptr;
+  for (QWidget* next : {static_cast<QWidget*>(line.BGroup), static_cast<QWidget*>(line.Campo),
+                        static_cast<QWidget*>(line.Comparision), static_cast<QWidget*>(line.Value),
+                        static_cast<QWidget*>(line.EGroup), static_cast<QWidget*>(line.Operation)}) {
+    if (previous) QWidget::setTabOrder(previous, next);
+    previous = next;
+  }
 }
 
 namespace {
@@ -472,6 +494,8 @@ void TformFilter::MudaOperation(TObject* Sender) {
   }
   if (n != LineCount) return;
   AddLine();
+  // The user goes on with the new line: its field first.
+  FilterLines[LineCount - 1].Campo->setFocus(Qt::TabFocusReason);
 }
 
 void TformFilter::SetVisible(bool Show, bool Shift) {
@@ -607,80 +631,6 @@ std::string TformFilter::OrderColumnRef(const std::string& Entry) const {
       if (campo.TableName + campo.FieldName == Entry) return ColumnRef(campo);
     }
   return Entry;
-}
-
-// ---- Ordering page -------------------------------------------------------------------
-
-void TformFilter::InitOrdemData() {
-  Classes::TStrings& items = *Ordem->Items();
-  TUpdateGuard batch(items);
-  items.Clear();
-  if (!Campos) return;
-  for (int i = 0; i < Campos->Count(); ++i) items.Add(Campos->Get(i)->TableName + Campos->Get(i)->FieldName);
-}
-
-bool TformFilter::IsCatalogueColumn(const std::string& Entry) const {
-  if (Campos)
-    for (int i = 0; i < Campos->Count(); ++i)
-      if (Campos->Get(i)->TableName + Campos->Get(i)->FieldName == Entry) return true;
-  return false;
-}
-
-bool TformFilter::KeepCatalogueOrdering(Classes::TStrings& Entries) const {
-  std::string left;
-  {
-    TUpdateGuard batch(Entries);
-    for (int i = Entries.Count() - 1; i >= 0; --i) {
-      if (IsCatalogueColumn(Entries.Get(i))) continue;
-      left.insert(0, "\r\n" + Entries.Get(i));
-      Entries.Delete(i);
-    }
-  }
-  if (left.empty()) return true;
-  Dialogs::ShowMessage("These ordering entries are not fields of this filter and were left out:" + left);
-  return false;
-}
-
-namespace {
-
-// Where a drop at (X, Y) of the list goes: the entry under the point, or after the last.
-int DropPosition(const StdCtrls::TListBox& List, int X, int Y) {
-  const int p = List.ItemAtPos({X, Y}, false);
-  return p < 0 ? List.Items()->Count() : p;
-}
-
-}  // namespace
-
-void TformFilter::OrderedDragOver(TObject*, TObject* Source, int X, int Y, StdCtrls::TDragState, bool& Accept) {
-  const bool fromOrdem = Source == Ordem;
-  const bool fromOrdered = Source == Ordered && Ordered->ItemIndex() >= NoFixedOrd;
-  Accept = (fromOrdem || fromOrdered) && DropPosition(*Ordered, X, Y) >= NoFixedOrd;
-}
-
-void TformFilter::OrderedDragDrop(TObject*, TObject* Source, int X, int Y) {
-  const int p = DropPosition(*Ordered, X, Y);
-  Classes::TStrings& items = *Ordered->Items();
-  if (Source == Ordem) {
-    const int chosen = Ordem->ItemIndex();
-    if (chosen < 0) return;
-    items.Insert(p, Ordem->Items()->Get(chosen));
-    Ordered->SetItemIndex(p);
-  } else if (Source == Ordered) {
-    const int chosen = Ordered->ItemIndex();
-    if (chosen < 0) return;
-    items.Insert(p, items.Get(chosen));
-    // The dragged entry itself goes, wherever the insertion moved it.
-    const int old = p <= chosen ? chosen + 1 : chosen;
-    items.Delete(old);
-    Ordered->SetItemIndex(p <= chosen ? p : p - 1);
-  }
-}
-
-void TformFilter::OrderedDrawItem(StdCtrls::TListBox* Control, int Index, const QRect& Rect, unsigned) {
-  Controls::TCanvas& canvas = *Control->Canvas();
-  canvas.FillRect(Rect);
-  canvas.FontColor = Index < NoFixedOrd ? Controls::clRed : Controls::clBlack;
-  canvas.TextOut(Rect.left() + 2, Rect.top(), Control->Items()->Get(Index));
 }
 
 // ---- Commands ------------------------------------------------------------------------

@@ -8,6 +8,12 @@
 // and frees it. The lines' controls live in the process-wide FilterLines, so one
 // filter dialog exists at a time: creating a second one while the first exists raises.
 //
+// The keyboard reaches everything the mouse does: each tool-bar command has a key (shown
+// in its hint) that presses its button; Tab goes through a line's controls left to right
+// and on to the next line; a chosen connector takes the focus to the new line's field;
+// the ordering page's keys go through the same rules as its drops. Every control has an
+// accessible name, the criteria lines' with their line number.
+//
 // The comparison table lists the ten comparisons a criterion line can use, each with
 // the operator written into SQL and into saved filters and the text shown in the
 // comparison drop-downs. It is process-wide, like the one filter dialog that uses it;
@@ -16,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -212,6 +219,22 @@ class TformFilter : public Forms::TForm {
                        StdCtrls::TDragState State, bool& Accept);
   void OrderedDragDrop(Classes::TObject* Sender, Classes::TObject* Source, int X, int Y);
   void OrderedDrawItem(StdCtrls::TListBox* Control, int Index, const QRect& Rect, unsigned State);
+  // Whether the selected entry of Source (Ordem or Ordered) may go to position P of
+  // Ordered: the rule of every drop and of every key of the ordering page.
+  bool CanPlaceOrdered(Classes::TObject* Source, int P) const;
+  // Puts the selected entry of Source at position P of Ordered: a copy of the column
+  // from Ordem, the entry itself from Ordered (it moves). What a drop does, and the
+  // keys; P is not checked here (CanPlaceOrdered is).
+  void PlaceOrdered(Classes::TObject* Source, int P);
+  // Takes entry Index out of Ordered; false, with nothing changed, for a fixed entry
+  // or no entry.
+  bool RemoveOrdered(int Index);
+  // Keys of the available columns: Enter or Ctrl+Right appends the selected column to
+  // the ordering. Keys of the ordering: Delete or Ctrl+Left removes the selected entry,
+  // Ctrl+Up and Ctrl+Down move it by one. The keys they act on (allowed or not) go no
+  // further.
+  void OrdemKeyDown(Classes::TObject* Sender, uint16_t& Key, StdCtrls::TShiftState Shift);
+  void OrderedKeyDown(Classes::TObject* Sender, uint16_t& Key, StdCtrls::TShiftState Shift);
 
   // Takes ownership of a catalogue that was given up while this dialog shows its
   // entries (its component was destroyed); it is freed with the dialog. Null is ignored.
@@ -234,7 +257,26 @@ class TformFilter : public Forms::TForm {
   // line cannot be copied.
   bool ModifyFilter(kytSQLFilterStruc::FilterArray& AFilter);
 
+  // The key of a tool-bar command, as its hint shows it ("Ctrl+Enter"); empty for a
+  // control without one.
+  std::string ShortcutText(const Controls::TControl* Button) const;
+
+ protected:
+  // Enter alone closes nothing: a value half typed is not accepted by it (Ctrl+Enter
+  // accepts).
+  void keyPressEvent(QKeyEvent* Event) override;
+
  private:
+  std::map<const Controls::TControl*, std::string> FShortcutTexts;
+  void BindShortcuts();
+  // Accessible names: the controls of the layout, and those of line Line.
+  void NameForScreenReaders();
+  void NameLine(int Line);
+  // Tab goes through line Line's controls left to right, from the previous line's
+  // connector.
+  void ChainTabOrder(int Line);
+  // Hint with the command's key in parentheses.
+  std::string HintWithKey(const Controls::TControl* Button, const std::string& Hint) const;
   std::vector<std::unique_ptr<kytSQLFilterStruc::TCampos>> FKeptCatalogues;
   // Lines restored from a filter count as entered until the criteria are cleared, so
   // a restored line whose field is gone is reported instead of dropped.

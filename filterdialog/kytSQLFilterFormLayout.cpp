@@ -3,9 +3,14 @@
 #include "filterdialog/kytSQLFilterForm.h"
 
 #include <QIcon>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QShortcut>
+
+#include "host/ui/Accessible.h"
 
 namespace kytSQLFilterForm {
 
@@ -125,6 +130,8 @@ void TformFilter::BuildLayout() {
   BuildDescriptionPage();
   BuildFileDialogs();
   BindCommands();
+  BindShortcuts();
+  NameForScreenReaders();
   PageControl1->SetActivePage(TabSheet1);
 }
 
@@ -254,6 +261,8 @@ void TformFilter::BuildOrderingPage() {
     OrderedDragOver(S, Src, X, Y, St, A);
   };
   Ordered->OnDragDrop = [this](TObject* S, TObject* Src, int X, int Y) { OrderedDragDrop(S, Src, X, Y); };
+  Ordered->OnKeyDown = [this](TObject* S, uint16_t& K, StdCtrls::TShiftState Sh) { OrderedKeyDown(S, K, Sh); };
+  Ordem->OnKeyDown = [this](TObject* S, uint16_t& K, StdCtrls::TShiftState Sh) { OrdemKeyDown(S, K, Sh); };
   Ordered->OnDrawItem = [this](StdCtrls::TListBox* C, int I, const QRect& R, unsigned St) {
     OrderedDrawItem(C, I, R, St);
   };
@@ -289,6 +298,80 @@ void TformFilter::BindCommands() {
   btParenteses->OnClick = [this](TObject* S) { btParentesesClick(S); };
   btSaveFilter->OnClick = [this](TObject* S) { btSaveFilterClick(S); };
   btOpenFilter->OnClick = [this](TObject* S) { btOpenFilterClick(S); };
+}
+
+// Every command of the tool bar has a key; it presses the button, so the click's handler
+// runs, through the event dispatch. The hints show the keys.
+void TformFilter::BindShortcuts() {
+  struct TKeyDef {
+    Buttons::TSpeedButton* Button;
+    QList<QKeySequence> Keys;
+    const char* Text;
+  };
+  const TKeyDef keys[] = {
+      {btConfirm, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}, "Ctrl+Enter"},
+      {btCancel, {QKeySequence(Qt::Key_Escape)}, "Esc"},
+      {btSee, {QKeySequence(Qt::Key_F4)}, "F4"},
+      {btParse, {QKeySequence(Qt::Key_F5)}, "F5"},
+      {btClear, {QKeySequence(Qt::CTRL | Qt::Key_Delete)}, "Ctrl+Del"},
+      {btParenteses, {QKeySequence(Qt::CTRL | Qt::Key_P)}, "Ctrl+P"},
+      {btSaveFilter, {QKeySequence(Qt::CTRL | Qt::Key_S)}, "Ctrl+S"},
+      {btOpenFilter, {QKeySequence(Qt::CTRL | Qt::Key_O)}, "Ctrl+O"},
+  };
+  for (const TKeyDef& k : keys) {
+    auto* shortcut = new QShortcut(this);  // owned by the dialog (Qt's tree)
+    shortcut->setKeys(k.Keys);
+    shortcut->setContext(Qt::WindowShortcut);
+    Buttons::TSpeedButton* button = k.Button;
+    connect(shortcut, &QShortcut::activated, this, [button] { button->Click(); });
+    FShortcutTexts[button] = k.Text;
+  }
+}
+
+std::string TformFilter::ShortcutText(const Controls::TControl* Button) const {
+  const auto found = FShortcutTexts.find(Button);
+  return found == FShortcutTexts.end() ? std::string() : found->second;
+}
+
+std::string TformFilter::HintWithKey(const Controls::TControl* Button, const std::string& Hint) const {
+  const std::string key = ShortcutText(Button);
+  return key.empty() ? Hint : Hint + " (" + key + ")";
+}
+
+void TformFilter::keyPressEvent(QKeyEvent* Event) {
+  // The dialog's own Enter would press a default button; the filter is accepted only
+  // by its command.
+  const bool enter = Event->key() == Qt::Key_Return || Event->key() == Qt::Key_Enter;
+  if (enter && !(Event->modifiers() & Qt::ControlModifier)) {
+    Event->accept();
+    return;
+  }
+  Forms::TForm::keyPressEvent(Event);
+}
+
+// What a screen reader reads for the controls without a caption; the criteria lines
+// are named as they are made (NameLine).
+void TformFilter::NameForScreenReaders() {
+  const std::pair<Controls::TControl*, const char*> names[] = {
+      {ToolPanel, "Tool bar"},
+      {btSee, "Show or hide the SQL"},
+      {btParse, "Rebuild the SQL"},
+      {btCancel, "Cancel the filter"},
+      {btConfirm, "Accept the filter"},
+      {btClear, "Clear the criteria"},
+      {btParenteses, "Show or hide the parentheses columns"},
+      {btSaveFilter, "Save the filter to a file"},
+      {btOpenFilter, "Open a filter file"},
+      {PageControl1, "Filter pages"},
+      {SQLPanel, "SQL panel"},
+      {MemoSQL, "SQL condition built from the criteria"},
+      {ScrollBox1, "Criteria lines"},
+      {Ordered, "Ordering of the result, first key first"},
+      {Splitter1, "Divider between the ordering lists"},
+      {Ordem, "Columns available for the ordering"},
+      {MemoDesc, "Description of the filter"},
+  };
+  for (const auto& [control, name] : names) Accessible::SetName(*control, name);
 }
 
 }  // namespace kytSQLFilterForm

@@ -2,6 +2,7 @@
 
 #include <QShortcut>
 
+#include "host/ui/Accessible.h"
 #include "host/ui/AnsiText.h"
 #include "host/ui/Forms.h"
 
@@ -11,6 +12,7 @@ TSpeedButton::TSpeedButton(Classes::TComponent* AOwner)
     : QToolButton(nullptr), Controls::TWinControl(AOwner, *this) {
   setToolButtonStyle(Qt::ToolButtonTextOnly);
   setFocusPolicy(Qt::NoFocus);
+  Accessible::DescribeByHint(*this);
   connect(this, &QToolButton::clicked, [this] {
     if (OnClick) Controls::Dispatch([this] { OnClick(this); });
   });
@@ -22,7 +24,10 @@ std::string TSpeedButton::Caption() const {
   return out;
 }
 
-void TSpeedButton::SetCaption(const std::string& Value) { setText(AnsiText::ToQString(Value)); }
+void TSpeedButton::SetCaption(const std::string& Value) {
+  setText(AnsiText::ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 void TSpeedButton::SetGlyph(const QIcon& Glyph) {
   setIcon(Glyph);
@@ -39,6 +44,7 @@ TBitBtn::TBitBtn(Classes::TComponent* AOwner) : QPushButton(nullptr), Controls::
   // Only the button marked as default takes Enter; Qt would make every button of a
   // dialog a default candidate.
   setAutoDefault(false);
+  Accessible::DescribeByHint(*this);
   connect(this, &QPushButton::clicked, [this] { Click(); });
 }
 
@@ -48,7 +54,10 @@ std::string TBitBtn::Caption() const {
   return out;
 }
 
-void TBitBtn::SetCaption(const std::string& Value) { setText(AnsiText::ToQString(Value)); }
+void TBitBtn::SetCaption(const std::string& Value) {
+  setText(AnsiText::ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 void TBitBtn::SetDefault(bool Value) { setDefault(Value); }
 

@@ -1,10 +1,15 @@
 #include "host/ui/ComCtrls.h"
 
+#include <QTabBar>
+
+#include "host/ui/Accessible.h"
 #include "host/ui/AnsiText.h"
 
 namespace ComCtrls {
 
-TTabSheet::TTabSheet(Classes::TComponent* AOwner) : QWidget(nullptr), Controls::TWinControl(AOwner, *this) {}
+TTabSheet::TTabSheet(Classes::TComponent* AOwner) : QWidget(nullptr), Controls::TWinControl(AOwner, *this) {
+  Accessible::DescribeByHint(*this);
+}
 
 void TTabSheet::SetPageControl(TPageControl* APageControl) {
   if (FPageControl == APageControl) return;
@@ -18,6 +23,7 @@ void TTabSheet::SetPageControl(TPageControl* APageControl) {
 
 void TTabSheet::SetCaption(const std::string& Value) {
   FCaption = Value;
+  Accessible::SetName(*this, Value);
   if (FPageControl) FPageControl->setTabText(PageIndex(), AnsiText::ToQString(Value));
 }
 
@@ -29,7 +35,11 @@ void TTabSheet::SetEnabled(bool Value) {
 int TTabSheet::PageIndex() const { return FPageControl ? FPageControl->indexOf(const_cast<TTabSheet*>(this)) : -1; }
 
 TPageControl::TPageControl(Classes::TComponent* AOwner)
-    : QTabWidget(nullptr), Controls::TWinControl(AOwner, *this) {}
+    : QTabWidget(nullptr), Controls::TWinControl(AOwner, *this) {
+  Accessible::DescribeByHint(*this);
+  // The tabs take the focus on their own: a screen reader names them too.
+  tabBar()->setAccessibleName(QStringLiteral("Pages"));
+}
 
 TTabSheet* TPageControl::Pages(int Index) const { return dynamic_cast<TTabSheet*>(widget(Index)); }
 

@@ -3,10 +3,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "host/ui/Accessible.h"
+
 namespace ExtCtrls {
 
 TPanel::TPanel(Classes::TComponent* AOwner) : QFrame(nullptr), Controls::TWinControl(AOwner, *this) {
   SetBevelOuter(TBevelCut::bvRaised);
+  Accessible::DescribeByHint(*this);
 }
 
 void TPanel::SetBevelOuter(TBevelCut Value) {
@@ -20,6 +23,7 @@ void TPanel::SetBevelOuter(TBevelCut Value) {
 
 TSplitter::TSplitter(Classes::TComponent* AOwner) : QWidget(nullptr), Controls::TWinControl(AOwner, *this) {
   setCursor(Qt::SplitHCursor);
+  Accessible::DescribeByHint(*this);
   SetWidth(3);
   SetAlign(Controls::TAlign::alLeft);
 }

@@ -3,6 +3,7 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include "host/ui/Accessible.h"
 #include "host/ui/AnsiText.h"
 #include "host/rtl/TypInfo.h"
 #include "host/ui/Dialogs.h"
@@ -20,6 +21,7 @@ const bool kRegistered = [] {
 
 TForm::TForm(Classes::TComponent* AOwner) : QDialog(nullptr), Controls::TWinControl(AOwner, *this) {
   setAttribute(Qt::WA_DeleteOnClose, false);
+  Accessible::DescribeByHint(*this);
 }
 
 TForm::~TForm() {
@@ -33,7 +35,10 @@ std::string TForm::Caption() const {
   return out;
 }
 
-void TForm::SetCaption(const std::string& Value) { setWindowTitle(AnsiText::ToQString(Value)); }
+void TForm::SetCaption(const std::string& Value) {
+  setWindowTitle(AnsiText::ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 void TForm::SetClientSize(int AWidth, int AHeight) {
   if (FBorderStyle == TBorderStyle::bsDialog) {
@@ -73,6 +78,9 @@ void TForm::done(int Result) {
 TScrollBox::TScrollBox(Classes::TComponent* AOwner)
     : QScrollArea(nullptr), Controls::TWinControl(AOwner, *this), FClient(new QWidget) {
   setWidget(FClient);
+  Accessible::DescribeByHint(*this);
+  // No tab stop of its own, as the host's scroll box: Tab goes straight to its controls.
+  setFocusPolicy(Qt::NoFocus);
   setWidgetResizable(false);
   FClient->resize(0, 0);
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/rtl/SysUtils.h"
+#include "host/ui/Accessible.h"
 #include "host/ui/AnsiText.h"
 
 namespace StdCtrls {
@@ -74,6 +75,7 @@ class TEdit::TLengthLimit : public QValidator {
 
 TEdit::TEdit(Classes::TComponent* AOwner) : QLineEdit(nullptr), TWinControl(AOwner, *this) {
   setValidator(new TLengthLimit(*this));
+  Accessible::DescribeByHint(*this);
   connect(this, &QLineEdit::textChanged, [this](const QString& Text) { FLastLength = static_cast<int>(Text.size()); });
   connect(this, &QLineEdit::textEdited, [this] { Change(); });
 }
@@ -105,6 +107,17 @@ bool TEdit::KeyPress(char& Key) {
   if (!OnKeyPress) return true;
   Controls::Dispatch([&] { OnKeyPress(this, Key); });
   return Key != '\0';
+}
+
+bool TEdit::event(QEvent* Event) {
+  if (Event->type() == QEvent::ShortcutOverride && !isReadOnly()) {
+    auto* key = static_cast<QKeyEvent*>(Event);
+    if (key->matches(QKeySequence::DeleteEndOfWord) || key->matches(QKeySequence::DeleteStartOfWord)) {
+      Event->accept();
+      return true;
+    }
+  }
+  return QLineEdit::event(Event);
 }
 
 void TEdit::keyPressEvent(QKeyEvent* Event) {
@@ -283,6 +296,7 @@ class TComboBox::TItems : public Classes::TStrings {
 TComboBox::TComboBox(Classes::TComponent* AOwner)
     : QComboBox(nullptr), TWinControl(AOwner, *this), FItems(std::make_unique<TItems>(*this)) {
   FModel = new TModel(this);
+  Accessible::DescribeByHint(*this);
   setModel(FModel);
   setCurrentIndex(-1);
   connect(this, qOverload<int>(&QComboBox::activated), [this](int) {
@@ -347,13 +361,17 @@ void TComboBox::showPopup() {
 // ---- TCheckBox ------------------------------------------------------------------------
 
 TCheckBox::TCheckBox(Classes::TComponent* AOwner) : QCheckBox(nullptr), TWinControl(AOwner, *this) {
+  Accessible::DescribeByHint(*this);
   connect(this, &QCheckBox::clicked, [this] {
     if (OnClick) Controls::Dispatch([this] { OnClick(this); });
   });
 }
 
 std::string TCheckBox::Caption() const { return FromQ(text()); }
-void TCheckBox::SetCaption(const std::string& Value) { setText(ToQString(Value)); }
+void TCheckBox::SetCaption(const std::string& Value) {
+  setText(ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 // ---- TListBox -------------------------------------------------------------------------
 
@@ -440,6 +458,7 @@ class TListBox::TDelegate : public QStyledItemDelegate {
 TListBox::TListBox(Classes::TComponent* AOwner)
     : QListWidget(nullptr), TWinControl(AOwner, *this), FItems(std::make_unique<TItems>(*this)) {
   setSelectionMode(QAbstractItemView::SingleSelection);
+  Accessible::DescribeByHint(*this);
   setItemDelegate(new TDelegate(*this));
   // Drags are started and dropped by this class (its drag mode and drag events), never
   // by the list's own item moving.
@@ -489,26 +508,46 @@ void TListBox::KeyUp(uint16_t Key, TShiftState Shift) {
   if (OnKeyUp) Controls::Dispatch([&] { OnKeyUp(this, Key, Shift); });
 }
 
+uint16_t KeyCode(const QKeyEvent& Event) {
+  switch (Event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+  }
+}
+
+TShiftState ShiftState(const QKeyEvent& Event) {
+  TShiftState shift = 0;
+  if (Event.modifiers() & Qt::ShiftModifier) shift |= ssShift;
+  if (Event.modifiers() & Qt::AltModifier) shift |= ssAlt;
+  if (Event.modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+  return shift;
+}
+
+bool TListBox::KeyDown(uint16_t Key, TShiftState Shift) {
+  if (!OnKeyDown || Key == 0) return false;
+  Controls::Dispatch([&] { OnKeyDown(this, Key, Shift); });
+  return Key == 0;
+}
+
+void TListBox::keyPressEvent(QKeyEvent* Event) {
+  if (KeyDown(KeyCode(*Event), ShiftState(*Event))) {
+    Event->accept();
+    return;
+  }
+  QListWidget::keyPressEvent(Event);
+}
+
 void TListBox::keyReleaseEvent(QKeyEvent* Event) {
   QListWidget::keyReleaseEvent(Event);
   if (Event->isAutoRepeat()) return;
-  uint16_t key = 0;
-  switch (Event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: key = VK_RETURN; break;
-    case Qt::Key_Escape: key = VK_ESCAPE; break;
-    case Qt::Key_Left: key = VK_LEFT; break;
-    case Qt::Key_Up: key = VK_UP; break;
-    case Qt::Key_Right: key = VK_RIGHT; break;
-    case Qt::Key_Down: key = VK_DOWN; break;
-    case Qt::Key_Delete: key = VK_DELETE; break;
-    default: break;
-  }
-  TShiftState shift = 0;
-  if (Event->modifiers() & Qt::ShiftModifier) shift |= ssShift;
-  if (Event->modifiers() & Qt::AltModifier) shift |= ssAlt;
-  if (Event->modifiers() & Qt::ControlModifier) shift |= ssCtrl;
-  KeyUp(key, shift);
+  KeyUp(KeyCode(*Event), ShiftState(*Event));
 }
 
 void TListBox::SetStyle(TListBoxStyle Value) {
@@ -597,6 +636,7 @@ void TListBox::dropEvent(QDropEvent* Event) {
 TMemo::TMemo(Classes::TComponent* AOwner)
     : QPlainTextEdit(nullptr), TWinControl(AOwner, *this), FLines(std::make_unique<Classes::TStringList>()) {
   FLines->OnChange = [this](Classes::TObject*) { FromLines(); };
+  Accessible::DescribeByHint(*this);
   connect(this, &QPlainTextEdit::textChanged, [this] { FromWidget(); });
 }
 
@@ -655,16 +695,26 @@ void TMemo::FromWidget() {
 
 // ---- TLabel ---------------------------------------------------------------------------
 
-TLabel::TLabel(Classes::TComponent* AOwner) : QLabel(nullptr), TWinControl(AOwner, *this) {}
+TLabel::TLabel(Classes::TComponent* AOwner) : QLabel(nullptr), TWinControl(AOwner, *this) {
+  Accessible::DescribeByHint(*this);
+}
 
 std::string TLabel::Caption() const { return FromQ(text()); }
-void TLabel::SetCaption(const std::string& Value) { setText(ToQString(Value)); }
+void TLabel::SetCaption(const std::string& Value) {
+  setText(ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 // ---- TGroupBox ------------------------------------------------------------------------
 
-TGroupBox::TGroupBox(Classes::TComponent* AOwner) : QGroupBox(nullptr), TWinControl(AOwner, *this) {}
+TGroupBox::TGroupBox(Classes::TComponent* AOwner) : QGroupBox(nullptr), TWinControl(AOwner, *this) {
+  Accessible::DescribeByHint(*this);
+}
 
 std::string TGroupBox::Caption() const { return FromQ(title()); }
-void TGroupBox::SetCaption(const std::string& Value) { setTitle(ToQString(Value)); }
+void TGroupBox::SetCaption(const std::string& Value) {
+  setTitle(ToQString(Value));
+  Accessible::SetName(*this, Value);
+}
 
 }  // namespace StdCtrls

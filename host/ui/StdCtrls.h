@@ -41,8 +41,11 @@ inline constexpr uint16_t VK_UP = 38;
 inline constexpr uint16_t VK_RIGHT = 39;
 inline constexpr uint16_t VK_DOWN = 40;
 inline constexpr uint16_t VK_DELETE = 46;
-// Told of a key released; Key is 0 for keys without a code here.
+// Told of a key pressed or released; Key is 0 for keys without a code here.
 using TKeyEvent = std::function<void(Classes::TObject* Sender, uint16_t& Key, TShiftState Shift)>;
+// The host's code and modifiers of a Qt key event (0 for keys without a code here).
+uint16_t KeyCode(const QKeyEvent& Event);
+TShiftState ShiftState(const QKeyEvent& Event);
 
 // A one-line edit.
 class TEdit : public QLineEdit, public TWinControl {
@@ -76,6 +79,9 @@ class TEdit : public QLineEdit, public TWinControl {
   Classes::TNotifyEvent OnExit;
 
  protected:
+  // The edit keeps its own word-deleting keys (Ctrl+Del, Ctrl+Backspace): a form's
+  // shortcut on them would act on the whole form from inside a text.
+  bool event(QEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
   void focusOutEvent(QFocusEvent* Event) override;
   // Offers Key to OnKeyPress; false when the handler dropped it.
@@ -190,6 +196,9 @@ class TListBox : public QListWidget, public TWinControl {
   void ClickItem(int Index);
   // Releases Key with the modifiers Shift as the user would: runs OnKeyUp.
   void KeyUp(uint16_t Key, TShiftState Shift);
+  // Presses Key as the user would: runs OnKeyDown; true when the handler took the key
+  // (set it to 0), so the list's own handling of it does not run.
+  bool KeyDown(uint16_t Key, TShiftState Shift);
   // The canvas of the owner-draw event.
   Controls::TCanvas* Canvas() { return &FCanvas; }
 
@@ -198,6 +207,9 @@ class TListBox : public QListWidget, public TWinControl {
   TDragDropEvent OnDragDrop;
   // The user chose an item with the mouse.
   Classes::TNotifyEvent OnClick;
+  // Told of a key pressed before the list moves its selection; setting Key to 0 takes
+  // the key (the list does nothing with it, and it goes no further, not to the form).
+  TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
 
   // What a drop of Source at (X, Y) does, as the mouse would do it: asks OnDragOver,
@@ -210,6 +222,7 @@ class TListBox : public QListWidget, public TWinControl {
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dragMoveEvent(QDragMoveEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
   void keyReleaseEvent(QKeyEvent* Event) override;
 
  private:

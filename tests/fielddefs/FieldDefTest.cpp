@@ -2,8 +2,11 @@
 // its controls as the developer uses them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImage>
+#include <QTabBar>
+#include <QTest>
 
 #include <filesystem>
 #include <memory>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "fielddefs/kytFieldDef.h"
+#include "host/ui/Accessible.h"
 #include "tests/filtermodel/TestHost.h"
 
 namespace {
@@ -361,6 +365,131 @@ TEST_F(FieldDefTest, Screenshots) {
   form->lbRefreshing->SetVisible(true);
   Shoot(*form, "field-definitions-refresh.png");
   form->hide();
+}
+
+}  // namespace
+
+// ---- The keyboard and screen readers ----------------------------------------------------
+
+namespace {
+
+// Keys go to the widget that has the focus, as the user's keys do.
+void Press(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+  QWidget* focus = QApplication::focusWidget();
+  ASSERT_NE(focus, nullptr) << "nothing has the focus";
+  QTest::keyClick(focus, static_cast<Qt::Key>(Key), Modifiers);
+}
+
+void TabTo(QWidget* Target) {
+  for (int i = 0; i < 60 && QApplication::focusWidget() != Target; ++i) Press(Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), Target) << Target->objectName().toStdString();
+}
+
+TEST_F(FieldDefTest, KeysMoveFieldsAsTheDropsDo) {
+  struct Row {
+    const char* Name;
+    bool OnAvailable;  // the key goes to the available list, else to the allowed one
+    int Selected;      // in the list the key goes to
+    int Key;
+    Qt::KeyboardModifiers Modifiers;
+    std::vector<std::string> AllowedAfter;
+    int SelectedAfter;  // in the allowed list
+  };
+  const Qt::KeyboardModifiers none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+  const Row rows[] = {
+      {"enter_allows_at_the_end", true, 0, Qt::Key_Return, none, {"Name", "Order", "Total", "Date"}, 3},
+      {"keypad_enter_allows", true, 0, Qt::Key_Enter, Qt::KeypadModifier, {"Name", "Order", "Total", "Date"}, 3},
+      {"enter_without_selection", true, -1, Qt::Key_Return, none, {"Name", "Order", "Total"}, 1},
+      {"ctrl_up", false, 2, Qt::Key_Up, ctrl, {"Name", "Total", "Order"}, 1},
+      {"ctrl_up_at_the_top", false, 0, Qt::Key_Up, ctrl, {"Name", "Order", "Total"}, 0},
+      {"ctrl_down", false, 0, Qt::Key_Down, ctrl, {"Order", "Name", "Total"}, 1},
+      {"ctrl_down_at_the_end", false, 2, Qt::Key_Down, ctrl, {"Name", "Order", "Total"}, 2},
+      {"plain_down_selects_only", false, 0, Qt::Key_Down, none, {"Name", "Order", "Total"}, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.Name);
+    MakeCatalogue(kCatalogue);
+    form->InitializeLists();
+    ChooseTable("ORDERS.");
+    form->fieldList->SetItemIndex(r.OnAvailable ? 1 : r.Selected);
+    if (r.OnAvailable) form->lsAvaiFields->SetItemIndex(r.Selected);
+    QTest::keyClick(r.OnAvailable ? form->lsAvaiFields : form->fieldList, static_cast<Qt::Key>(r.Key), r.Modifiers);
+    EXPECT_EQ(Allowed(), r.AllowedAfter);
+    EXPECT_EQ(form->fieldList->ItemIndex(), r.SelectedAfter);
+    EXPECT_EQ(form->ModalResult(), 0) << "Enter in a list does not press OK";
+    if (r.AllowedAfter.size() == 4) {
+      EXPECT_TRUE(Available().empty());
+      EXPECT_EQ(form->edFieldName->Text(), "DATE") << "the new field is shown";
+    }
+  }
+}
+
+TEST_F(FieldDefTest, FieldsAllowedMovedAndDeletedWithKeysOnly) {
+  ScriptedHost().Modal.push_back([this](Forms::TForm& F) {
+    if (!QTest::qWaitForWindowActive(&F)) {
+      ADD_FAILURE() << "the dialog never became active";
+      return;
+    }
+    TabTo(form->PageControl1->tabBar());
+    Press(Qt::Key_Right);  // Available Fields
+    TabTo(form->cbTables);
+    QTest::keyClicks(QApplication::focusWidget(), "O");  // ORDERS.
+    TabTo(form->lsAvaiFields);
+    Press(Qt::Key_Home);
+    Press(Qt::Key_Return);  // Date, allowed at the end
+    TabTo(form->fieldList);
+    Press(Qt::Key_Up, Qt::ControlModifier);  // Date above Total
+    Press(Qt::Key_Home);
+    Press(Qt::Key_Delete);  // Name goes
+    Press(Qt::Key_Return);  // OK, the default button
+  });
+  EXPECT_EQ(form->ShowModal(), Dialogs::mrOk);
+  EXPECT_EQ(Allowed(), (std::vector<std::string>{"Order", "Date", "Total"}));
+  // ORDERS.ID, TOTAL, DATE, CUSTOMERS.NAME, CITY, customers.PHOTO
+  const int expected[] = {0, 2, 1, 3, 4, 5};
+  for (int i = 0; i < Campos->Count(); ++i) EXPECT_EQ(Campos->Get(i)->ComboOrder, expected[i]) << i;
+  EXPECT_EQ(ScriptedHost().TimedOut, 0);
+}
+
+TEST_F(FieldDefTest, EveryFocusableControlHasAName) {
+  ChooseTable("ORDERS.");
+  form->show();
+  for (ComCtrls::TTabSheet* page : {form->TabSheet1, form->TabSheet2, form->TabSheet3}) {
+    form->PageControl1->SetActivePage(page);
+    QCoreApplication::processEvents();
+    int checked = 0;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+      if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus) continue;
+      ++checked;
+      EXPECT_FALSE(w->accessibleName().isEmpty())
+          << page->Name() << ": " << w->metaObject()->className() << " " << w->objectName().toStdString();
+    }
+    EXPECT_GE(checked, 4) << page->Name();
+  }
+  form->hide();
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    auto* c = dynamic_cast<Controls::TControl*>(w);
+    if (c) {
+      EXPECT_FALSE(Accessible::Name(*c).empty()) << c->Name();
+    }
+  }
+
+  struct Row {
+    Controls::TControl* Control;
+    const char* Name;
+    const char* Description;
+  } rows[] = {
+      {form->fieldList, "Fields available for user filtering", ""},
+      {form->edFieldDesc, "Field Description on filter dialog", ""},
+      {form->lsAvaiFields, "Fields of the table that are not allowed", ""},
+      {form->BitBtn1, "OK", ""},
+      {form->ckb4, "Add new fields", "Add to the field list new fields not available before"},
+      {form->TabSheet3, "Refresh", ""},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(Accessible::Name(*r.Control), r.Name) << r.Control->Name();
+    EXPECT_EQ(Accessible::Description(*r.Control), r.Description) << r.Control->Name();
+  }
 }
 
 }  // namespace
