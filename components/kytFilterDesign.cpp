@@ -29,14 +29,17 @@ std::unique_ptr<TCampos> CopyOf(const TCampos* From) {
   return copy;
 }
 
+// Filter's RefreshData as the bound method the field-definitions dialog calls.
+kytSQLFilterStruc::TRefreshData RefreshOf(TkytCustomFilter& Filter) {
+  return {&Filter, [&Filter](kytSQLFilterStruc::TRefreshTypeS Kinds) { Filter.RefreshData(Kinds); }};
+}
+
 // Binds the field-definitions dialog's refresh to Filter for as long as it lives, and
 // puts back what was bound before.
 class TRefreshBinding {
  public:
   explicit TRefreshBinding(TkytCustomFilter& Filter) : FPrevious(kytFieldDef::DataRefresh) {
-    kytFieldDef::DataRefresh = {&Filter, [&Filter](kytSQLFilterStruc::TRefreshTypeS Kinds) {
-                                  Filter.RefreshData(Kinds);
-                                }};
+    kytFieldDef::DataRefresh = RefreshOf(Filter);
   }
   ~TRefreshBinding() { kytFieldDef::DataRefresh = FPrevious; }
   TRefreshBinding(const TRefreshBinding&) = delete;
@@ -57,9 +60,7 @@ int EditFieldDefs(TkytCustomFilter& Filter, DesignIntf::TDesigner& Designer) {
   const std::unique_ptr<TCampos> backup = CopyOf(Campos);
 
   // The refresh stays bound to the edited component afterwards; its destructor unbinds.
-  kytFieldDef::DataRefresh = {&Filter, [&Filter](kytSQLFilterStruc::TRefreshTypeS Kinds) {
-                                Filter.RefreshData(Kinds);
-                              }};
+  kytFieldDef::DataRefresh = RefreshOf(Filter);
   const int result = kytFieldDef::ShowFieldDefs();
   if (result == Dialogs::mrOk) {
     Classes::TMemoryStream image;

@@ -91,6 +91,15 @@ class TReader::TImpl {
   int FDefLine = 0;
   bool FDefFound = false;
 
+  // True when Name is the defined property the reader stands at (it counts as found
+  // then); a property that cannot be read is an error.
+  bool ClaimDefined(const std::string& Name, bool CanRead) {
+    if (FDefName.empty() || FDefFound || !AnsiSameText(Name, FDefName)) return false;
+    FDefFound = true;
+    if (!CanRead) Error(FDefLine, "Property " + Name + " cannot be read");
+    return true;
+  }
+
  private:
   struct TFixup {
     TComponent* Component;
@@ -593,9 +602,7 @@ void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData,
   (void)WriteData;
   (void)HasData;
   TImpl& I = *FImpl;
-  if (I.FDefName.empty() || I.FDefFound || !AnsiSameText(Name, I.FDefName)) return;
-  I.FDefFound = true;
-  if (!ReadData) Error(I.FDefLine, "Property " + Name + " cannot be read");
+  if (!I.ClaimDefined(Name, static_cast<bool>(ReadData))) return;
   ReadData(*this);
   // Anything but exactly one value would leave the parser inside or past the value.
   if (I.ValuesRead() != 1) Error(I.FDefLine, "Property " + Name + " was not read as one value");
@@ -606,9 +613,7 @@ void TReader::DefineBinaryProperty(const std::string& Name, TStreamProc ReadData
   (void)WriteData;
   (void)HasData;
   TImpl& I = *FImpl;
-  if (I.FDefName.empty() || I.FDefFound || !AnsiSameText(Name, I.FDefName)) return;
-  I.FDefFound = true;
-  if (!ReadData) Error(I.FDefLine, "Property " + Name + " cannot be read");
+  if (!I.ClaimDefined(Name, static_cast<bool>(ReadData))) return;
   if (I.Tok().Kind != TTok::Symbol || I.Tok().Sym != '{')
     Error(I.Tok().Line, "Binary value expected for " + Name);
   const std::vector<uint8_t> Bytes = I.ReadBinary(Name);

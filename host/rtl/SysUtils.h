@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace SysUtils {
@@ -88,6 +89,13 @@ std::string StringReplaceAll(const std::string& S, const std::string& OldPattern
 char32_t AnsiCharToUnicode(unsigned char C);
 // The Windows-1252 byte of character U; false when the code page has none.
 bool UnicodeToAnsiChar(char32_t U, char& Out);
+
+// One step of UTF-8: the length in bytes of the character at S[I] (read into C), or 0
+// when the bytes there are not valid UTF-8 (bad lead or continuation byte, cut short,
+// overlong, surrogate, beyond U+10FFFF). REQUIRES: I < S.size().
+size_t DecodeUtf8(std::string_view S, size_t I, char32_t& C);
+// Appends the UTF-8 bytes of C (at most U+10FFFF).
+void AppendUtf8(std::string& Out, char32_t C);
 
 // Windows-1252 text as UTF-8.
 std::string AnsiToUtf8(const std::string& S);

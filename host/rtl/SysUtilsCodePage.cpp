@@ -14,7 +14,9 @@ constexpr char16_t kHigh[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void PutUtf8(std::string& Out, char32_t C) {
+}  // namespace
+
+void AppendUtf8(std::string& Out, char32_t C) {
   if (C < 0x80) {
     Out += static_cast<char>(C);
   } else if (C < 0x800) {
@@ -32,10 +34,7 @@ void PutUtf8(std::string& Out, char32_t C) {
   }
 }
 
-// Decodes one character at S[I]: its length in bytes, or 0 when the bytes there are
-// not valid UTF-8 (bad lead or continuation byte, cut short, overlong, surrogate,
-// beyond U+10FFFF).
-size_t DecodeUtf8(const std::string& S, size_t I, char32_t& C) {
+size_t DecodeUtf8(std::string_view S, size_t I, char32_t& C) {
   const unsigned char lead = static_cast<unsigned char>(S[I]);
   if (lead < 0x80) {
     C = lead;
@@ -54,8 +53,6 @@ size_t DecodeUtf8(const std::string& S, size_t I, char32_t& C) {
   C = cp;
   return len;
 }
-
-}  // namespace
 
 char32_t AnsiCharToUnicode(unsigned char C) { return C >= 0x80 && C < 0xA0 ? kHigh[C - 0x80] : C; }
 
@@ -76,7 +73,7 @@ bool UnicodeToAnsiChar(char32_t U, char& Out) {
 std::string AnsiToUtf8(const std::string& S) {
   std::string out;
   out.reserve(S.size() + S.size() / 8);
-  for (unsigned char c : S) PutUtf8(out, AnsiCharToUnicode(c));
+  for (unsigned char c : S) AppendUtf8(out, AnsiCharToUnicode(c));
   return out;
 }
 
@@ -123,7 +120,7 @@ std::string TUtf8Fault::Describe() const {
   }
   std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(Char));
   std::string out = std::string(buf) + " \"";
-  PutUtf8(out, Char);
+  AppendUtf8(out, Char);
   return out + "\"";
 }
 

@@ -16,6 +16,8 @@
 
 #include "fielddefs/kytFieldDef.h"
 #include "host/ui/Accessible.h"
+#include "tests/filtermodel/Screenshot.h"
+#include "tests/filtermodel/KeysAndNames.h"
 #include "tests/filtermodel/TestHost.h"
 
 namespace {
@@ -333,37 +335,16 @@ TEST(FieldDefShow, ShowsModallyOnceAtATime) {
   Campos = nullptr;
 }
 
-}  // namespace
-
-namespace {
-
-// Writes the shown dialog to DIR/Name and checks that it holds a picture of the
-// dialog's size with many colours, not a blank area.
-void Shoot(kytFieldDef::TformFDefs& Dialog, const std::string& Name) {
-  QCoreApplication::processEvents();
-  const QImage image = Dialog.grab().toImage();
-  const std::filesystem::path dir = KYT_SCREENSHOT_DIR;
-  std::filesystem::create_directories(dir);
-  const std::string file = (dir / Name).string();
-  ASSERT_TRUE(image.save(QString::fromStdString(file), "PNG")) << file;
-  EXPECT_EQ(image.width(), 620);
-  EXPECT_EQ(image.height(), 391);
-  std::set<QRgb> colours;
-  for (int y = 0; y < image.height(); y += 3)
-    for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
-  EXPECT_GT(colours.size(), 20u) << file;
-}
-
 TEST_F(FieldDefTest, Screenshots) {
   form->fieldList->ClickItem(1);
   form->show();
-  Shoot(*form, "field-definitions.png");
+  Shoot(*form, "field-definitions.png", 620, 391);
   ChooseTable("ORDERS.");
   form->PageControl1->SetActivePage(form->TabSheet2);
-  Shoot(*form, "field-definitions-available.png");
+  Shoot(*form, "field-definitions-available.png", 620, 391);
   form->PageControl1->SetActivePage(form->TabSheet3);
   form->lbRefreshing->SetVisible(true);
-  Shoot(*form, "field-definitions-refresh.png");
+  Shoot(*form, "field-definitions-refresh.png", 620, 391);
   form->hide();
 }
 
@@ -373,17 +354,7 @@ TEST_F(FieldDefTest, Screenshots) {
 
 namespace {
 
-// Keys go to the widget that has the focus, as the user's keys do.
-void Press(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
-  QWidget* focus = QApplication::focusWidget();
-  ASSERT_NE(focus, nullptr) << "nothing has the focus";
-  QTest::keyClick(focus, static_cast<Qt::Key>(Key), Modifiers);
-}
 
-void TabTo(QWidget* Target) {
-  for (int i = 0; i < 60 && QApplication::focusWidget() != Target; ++i) Press(Qt::Key_Tab);
-  ASSERT_EQ(QApplication::focusWidget(), Target) << Target->objectName().toStdString();
-}
 
 TEST_F(FieldDefTest, KeysMoveFieldsAsTheDropsDo) {
   struct Row {
@@ -454,25 +425,7 @@ TEST_F(FieldDefTest, FieldsAllowedMovedAndDeletedWithKeysOnly) {
 TEST_F(FieldDefTest, EveryFocusableControlHasAName) {
   ChooseTable("ORDERS.");
   form->show();
-  for (ComCtrls::TTabSheet* page : {form->TabSheet1, form->TabSheet2, form->TabSheet3}) {
-    form->PageControl1->SetActivePage(page);
-    QCoreApplication::processEvents();
-    int checked = 0;
-    for (QWidget* w : form->findChildren<QWidget*>()) {
-      if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus) continue;
-      ++checked;
-      EXPECT_FALSE(w->accessibleName().isEmpty())
-          << page->Name() << ": " << w->metaObject()->className() << " " << w->objectName().toStdString();
-    }
-    EXPECT_GE(checked, 4) << page->Name();
-  }
-  form->hide();
-  for (QWidget* w : form->findChildren<QWidget*>()) {
-    auto* c = dynamic_cast<Controls::TControl*>(w);
-    if (c) {
-      EXPECT_FALSE(Accessible::Name(*c).empty()) << c->Name();
-    }
-  }
+  ExpectEveryControlNamed(*form, *form->PageControl1, {form->TabSheet1, form->TabSheet2, form->TabSheet3}, 4);
 
   struct Row {
     Controls::TControl* Control;

@@ -2,6 +2,7 @@
 // the ordering page's keys, a whole filter composed with keys only, and the names a
 // screen reader reads.
 #include "DialogFixture.h"
+#include "tests/filtermodel/KeysAndNames.h"
 
 #include <QApplication>
 #include <QTabBar>
@@ -20,12 +21,6 @@ std::vector<std::string> ItemsOf(const StdCtrls::TListBox& List) {
   return out;
 }
 
-// Key presses go to the widget that has the focus, as the user's keys do.
-void Press(int Key, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
-  QWidget* focus = QApplication::focusWidget();
-  ASSERT_NE(focus, nullptr) << "nothing has the focus";
-  QTest::keyClick(focus, static_cast<Qt::Key>(Key), Modifiers);
-}
 
 void Type(const char* Text) {
   QWidget* focus = QApplication::focusWidget();
@@ -33,11 +28,6 @@ void Type(const char* Text) {
   QTest::keyClicks(focus, Text);
 }
 
-// Tab until Target has the focus; fails when it never gets it.
-void TabTo(QWidget* Target) {
-  for (int i = 0; i < 60 && QApplication::focusWidget() != Target; ++i) Press(Qt::Key_Tab);
-  ASSERT_EQ(QApplication::focusWidget(), Target) << Target->objectName().toStdString();
-}
 
 
 class KeyboardTest : public DialogTest {
@@ -338,26 +328,7 @@ TEST_F(KeyboardTest, EveryFocusableControlHasAName) {
   form->btParenteses->Click();
   form->btSee->Click();
   form->show();
-  for (ComCtrls::TTabSheet* page : {form->TabSheet1, form->TabSheet2, form->TabSheet3}) {
-    form->PageControl1->SetActivePage(page);
-    QCoreApplication::processEvents();
-    int checked = 0;
-    for (QWidget* w : form->findChildren<QWidget*>()) {
-      if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus) continue;
-      ++checked;
-      EXPECT_FALSE(w->accessibleName().isEmpty()) << page->Name() << ": " << w->metaObject()->className() << " "
-                                                << w->objectName().toStdString();
-    }
-    EXPECT_GE(checked, 3) << page->Name();
-  }
-  form->hide();
-  // Every host control is named, focusable or not.
-  for (QWidget* w : form->findChildren<QWidget*>()) {
-    auto* c = dynamic_cast<Controls::TControl*>(w);
-    if (c) {
-      EXPECT_FALSE(Accessible::Name(*c).empty()) << c->Name();
-    }
-  }
+  ExpectEveryControlNamed(*form, *form->PageControl1, {form->TabSheet1, form->TabSheet2, form->TabSheet3}, 3);
 
   struct Row {
     Controls::TControl* Control;
