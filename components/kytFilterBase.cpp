@@ -460,20 +460,30 @@ void TkytCustomFilter::ReadImage(TCampos*& ACampos) const {
   else MoveEntries(*read, *ACampos);
 }
 
-void TkytCustomFilter::FillCampos() { ReadImage(Campos); }
+void TkytCustomFilter::FillCampos() {
+  ReadImage(Campos);
+  if (Campos) Campos->BuiltFor = this;
+}
 
 void TkytCustomFilter::InitCamposData(TCampos*& campos, bool ForceQuery) {
+  // The catalogue of another component of the form is not this one's: offering its
+  // fields, or storing them as this component's image, would mix two queries up.
+  if (campos && campos->BuiltFor && campos->BuiltFor != this) {
+    delete campos;
+    campos = nullptr;
+  }
   const bool filled = campos && campos->Count() > 0;
   if (filled) return;
   if (!Empty() && !ForceQuery) {
     // The image fills the catalogue asked for, which is Campos for every caller that
     // does not force the query.
     ReadImage(campos);
-    return;
+  } else {
+    RequireDataSet();
+    if (!campos) campos = new TCampos;
+    BuildFromQuery(*campos);
   }
-  RequireDataSet();
-  if (!campos) campos = new TCampos;
-  BuildFromQuery(*campos);
+  if (campos) campos->BuiltFor = this;
 }
 
 void TkytCustomFilter::AddEntry(TCampos& ACampos, const TColumnInfo& Column, TFKind Kind) const {
@@ -556,6 +566,7 @@ void TkytCustomFilter::RefreshData(TRefreshTypeS RefreshType) {
   }
   fresh.reset(built);
   if (!Campos) Campos = new TCampos;
+  Campos->BuiltFor = this;
 
   for (int i = 0; i < fresh->Count(); ++i) {
     const TCampo& entry = *fresh->Get(i);

@@ -70,6 +70,7 @@ int EditFieldDefs(TkytCustomFilter& Filter, DesignIntf::TDesigner& Designer) {
     Designer.Modified();
   } else {
     std::unique_ptr<TCampos> restored = CopyOf(backup.get());
+    restored->BuiltFor = &Filter;
     delete Campos;
     Campos = restored.release();
   }

@@ -157,6 +157,12 @@ class TCampos : public Classes::TList {
   }
   void** GetList() { return TList::List(); }
   TCampo* operator[](int Index) const { return Get(Index); }
+
+  // The filter component whose fields these are, when a component filled the list;
+  // null when other code did. Never stored: a component that finds the shared
+  // catalogue filled for another component builds its own instead of offering (and
+  // storing) the other's fields.
+  const void* BuiltFor = nullptr;
 };
 
 // The process-wide catalogue, initially none. The components create, replace and free

@@ -169,6 +169,41 @@ TYPED_TEST(FieldDefsEditorTest, AcceptedEditBecomesTheImageAndTheFilterDialogsFi
   EXPECT_EQ(offered, (std::vector<std::string>{"Customer", "TOTAL"}));
 }
 
+// Two filters on one form over different statements: whichever order the designer's
+// editor and Execute visit them in, each offers its own query's fields, and accepting
+// the second one's field definitions stores its own catalogue.
+TYPED_TEST(FieldDefsEditorTest, EachFilterOfAFormOffersItsOwnFields) {
+  auto* other = new typename TestFixture::TFilter(this->owner.get());
+  other->SetDataSet(this->NewQuery("SELECT ID, CITY FROM CUSTOMER"));
+  auto otherEditor = DesignIntf::CreatePropertyEditor(this->designer, *other, "FilterFieldDefs");
+  ASSERT_TRUE(otherEditor);
+
+  std::vector<std::string> shown;
+  const auto remember = [&](kytFieldDef::TformFDefs& Dialog) { shown = AllowedTexts(Dialog); };
+  const auto offered = [&](typename TestFixture::TFilter& Filter) {
+    std::vector<std::string> names;
+    OnNextDialog(
+        [&](TformFilter& Form) {
+          for (int i = 0; i < Form.eCampo1->Items()->Count(); ++i) names.push_back(Form.eCampo1->Items()->Get(i));
+        },
+        false);
+    Filter.Execute();
+    return names;
+  };
+  const std::vector<std::string> mine = {"ID", "TOTAL", "NAME"}, its = {"ID", "CITY"};
+
+  OnFieldDefs(remember, true);
+  this->editor->Edit();
+  EXPECT_EQ(shown, mine);
+  OnFieldDefs(remember, true);
+  otherEditor->Edit();
+  EXPECT_EQ(shown, its) << "the editor showed the other filter's catalogue";
+  EXPECT_EQ(HandWrittenImage(*Campos), other->FieldDefsData());
+  EXPECT_EQ(offered(*this->filter), mine);
+  EXPECT_EQ(offered(*other), its);
+  EXPECT_EQ(offered(*this->filter), mine);
+}
+
 TYPED_TEST(FieldDefsEditorTest, CancelRestoresTheCatalogueEntryByEntry) {
   this->filter->InitCamposData(Campos, false);
   const int entries = Campos->Count();
