@@ -61,40 +61,127 @@ inline void Step(std::string_view t, int P, ScanState& s) {
   }
 }
 
-// Characters that can change the state outside quotes and comments.
-struct SpecialTable {
-  bool v[256] = {};
-  SpecialTable() {
-    for (unsigned char c : std::string_view("'\"/()[]")) v[c] = true;
+// Classes of characters for the skipping searches; one bit each.
+enum : unsigned char {
+  kState = 1,      // can change the state outside quotes and comments: ' " / ( )
+  kBound = 2,      // word boundary: codes 32 and below, ( )
+  kLineEnd = 4,    // ends a line comment: CR, LF
+  kKeyFirst = 8,   // can begin the keyword (set per scan)
+  kStopFirst = 16  // can begin a stop word (set per scan)
+};
+
+struct ClassTable {
+  unsigned char v[256] = {};
+  ClassTable() {
+    for (int c = 0; c <= 32; ++c) v[c] |= kBound;
+    for (unsigned char c : std::string_view("'\"/()")) v[c] |= kState;
+    v[static_cast<unsigned char>('(')] |= kBound;
+    v[static_cast<unsigned char>(')')] |= kBound;
+    v[static_cast<unsigned char>('\r')] |= kLineEnd;
+    v[static_cast<unsigned char>('\n')] |= kLineEnd;
   }
 };
-const SpecialTable kSpecial;
+const ClassTable kClasses;
 
-// The next position after P (1-based) whose character can end the current
-// inside-state, or Limit + 1 when none lies up to Limit. Positions in between would only
-// be stepped over one at a time without any change of state.
-int NextInteresting(std::string_view t, int P, int Limit, const ScanState& s) {
-  if (P >= Limit) return Limit + 1;
-  const char* base = t.data();
-  const char* from = base + P;  // position P + 1
-  const size_t n = static_cast<size_t>(Limit - P);
-  const void* hit = nullptr;
-  if (s.inSingleQuote) {
-    hit = std::memchr(from, '\'', n);
-  } else if (s.inDoubleQuote) {
-    hit = std::memchr(from, '"', n);
-  } else if (s.inBlockComment) {
-    hit = std::memchr(from, '*', n);
-  } else if (s.inLineComment) {
-    for (size_t k = 0; k < n; ++k)
-      if (from[k] == '\n' || from[k] == '\r') return P + 1 + static_cast<int>(k);
-    return Limit + 1;
-  } else {
-    for (size_t k = 0; k < n; ++k)
-      if (kSpecial.v[static_cast<unsigned char>(from[k])]) return P + 1 + static_cast<int>(k);
-    return Limit + 1;
+// The first index in [I, End) whose character's class has any of Bits, else End. Eight
+// characters are tested together, so the runs of ordinary text between the characters
+// that matter cost a few instructions per character.
+inline size_t FindClass(const unsigned char* t, size_t I, size_t End, const unsigned char* cls,
+                        unsigned char Bits) {
+  for (; I + 8 <= End; I += 8) {
+    const unsigned a = cls[t[I]] | cls[t[I + 1]] | cls[t[I + 2]] | cls[t[I + 3]];
+    const unsigned b = cls[t[I + 4]] | cls[t[I + 5]] | cls[t[I + 6]] | cls[t[I + 7]];
+    if ((a | b) & Bits) break;
   }
-  return hit ? static_cast<int>(static_cast<const char*>(hit) - base) + 1 : Limit + 1;
+  for (; I < End; ++I)
+    if (cls[t[I]] & Bits) return I;
+  return End;
+}
+
+inline const unsigned char* Bytes(std::string_view t) {
+  return reinterpret_cast<const unsigned char*>(t.data());
+}
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// The index of the first C among the N characters from index From, else kNone. Quoted
+// strings and comments are mostly short: the first characters are looked at in place,
+// since a call of memchr costs more than they do.
+inline size_t FindByte(const unsigned char* d, size_t From, size_t N, unsigned char C) {
+  const size_t inPlace = N < 16 ? N : 16;
+  for (size_t k = 0; k < inPlace; ++k)
+    if (d[From + k] == C) return From + k;
+  if (N == inPlace) return kNone;
+  const void* h = std::memchr(d + From + inPlace, C, N - inPlace);
+  return h == nullptr ? kNone : static_cast<size_t>(static_cast<const unsigned char*>(h) - d);
+}
+
+// Inside a quote, a comment or parentheses at position P (1-based, its step applied and
+// skipNext 0): moves to the next position up to Limit where the state leaves the quote or
+// comment or returns to the top level, applies its step to State and returns it; Limit + 1
+// when there is none (State is then of no further use). Positions in between would only
+// be stepped over one at a time. Two shortcuts give the same state as those steps:
+// - a parenthesis that leaves the depth non-zero only counts;
+// - a doubled quote closes and at once reopens the string, and is passed over when the
+//   closing quote cannot be a match either: below the top level, or when no word looked
+//   for can begin with the quote (QuoteMayMatch false).
+int SkipInside(std::string_view t, int P, int Limit, ScanState& s, bool QuoteMayMatch) {
+  const unsigned char* d = Bytes(t);
+  const size_t len = t.size();
+  for (;;) {
+    if (P >= Limit) return Limit + 1;
+    const size_t from = static_cast<size_t>(P);  // index of position P + 1
+    const size_t n = static_cast<size_t>(Limit - P);
+    size_t hit;
+    if (s.inSingleQuote || s.inDoubleQuote) {
+      const char q = s.inSingleQuote ? '\'' : '"';
+      hit = FindByte(d, from, n, static_cast<unsigned char>(q));
+      if (hit == kNone) return Limit + 1;
+      if (hit + 1 < len && d[hit + 1] == static_cast<unsigned char>(q) &&
+          (s.parenDepth != 0 || !QuoteMayMatch)) {
+        P = static_cast<int>(hit) + 2;  // the reopening quote
+        continue;
+      }
+    } else if (s.inBlockComment) {
+      hit = FindByte(d, from, n, '*');
+      if (hit == kNone) return Limit + 1;
+    } else if (s.inLineComment) {
+      hit = FindClass(d, from, static_cast<size_t>(Limit), kClasses.v, kLineEnd);
+      if (hit >= static_cast<size_t>(Limit)) return Limit + 1;
+    } else {
+      // Brackets change only the bracket depth, which no search consults.
+      hit = FindClass(d, from, static_cast<size_t>(Limit), kClasses.v, kState);
+      if (hit >= static_cast<size_t>(Limit)) return Limit + 1;
+      const int delta = d[hit] == '(' ? 1 : d[hit] == ')' ? -1 : 0;
+      if (delta != 0 && s.parenDepth + delta != 0) {
+        s.parenDepth += delta;
+        P = static_cast<int>(hit) + 1;
+        continue;
+      }
+    }
+    P = static_cast<int>(hit) + 1;
+    Step(t, P, s);
+    return P;
+  }
+}
+
+// At the top level, after position P (1-based) has been examined without a match: the
+// next position up to Limit whose character can change the state, or where a word of
+// FirstBit's kind can begin (its first character fits and, unless BoundaryFree, the
+// character before is a word boundary); Limit + 1 when there is none. The positions
+// skipped would each be refused one at a time and leave the state as it is.
+int NextAtTopLevel(std::string_view t, int P, int Limit, const unsigned char* cls,
+                   unsigned char FirstBit, bool BoundaryFree) {
+  const unsigned char* s = Bytes(t);
+  size_t i = static_cast<size_t>(P);  // position P + 1
+  const size_t end = static_cast<size_t>(std::max(Limit, P));
+  for (;;) {
+    i = FindClass(s, i, end, cls, kState | FirstBit);
+    if (i >= end) return Limit + 1;
+    if ((cls[s[i]] & kState) || BoundaryFree || (cls[s[i - 1]] & kBound))
+      return static_cast<int>(i) + 1;
+    ++i;
+  }
 }
 
 // Word match of W at P: the letters equal without regard to case, and, unless
@@ -109,6 +196,35 @@ inline bool WordAt(std::string_view t, int EndPos, int P, std::string_view w,
   return true;
 }
 
+// Marks in Cls the characters that can begin W: both cases of a letter, else itself.
+void MarkFirst(unsigned char* cls, std::string_view w, unsigned char bit) {
+  const char c = w[0];
+  cls[static_cast<unsigned char>(c)] |= bit;
+  if (c >= 'a' && c <= 'z') cls[static_cast<unsigned char>(c - 32)] |= bit;
+  if (c >= 'A' && c <= 'Z') cls[static_cast<unsigned char>(c + 32)] |= bit;
+}
+
+// Cls := the classes of one scan: the common ones, and which characters can begin the
+// keyword or a stop word. Returns whether the stop words hold the empty word.
+bool ScanClasses(unsigned char* cls, std::string_view keyword,
+                 const std::vector<std::string>& stops, bool StopsAnywhere) {
+  std::memcpy(cls, kClasses.v, sizeof kClasses.v);
+  if (!keyword.empty()) MarkFirst(cls, keyword, kKeyFirst);
+  bool hasEmptyStop = false;
+  for (const std::string& w : stops) {
+    if (!w.empty()) {
+      MarkFirst(cls, w, kStopFirst);
+      continue;
+    }
+    // The empty stop word matches between two word boundaries, or anywhere when stop
+    // words need no boundary.
+    hasEmptyStop = true;
+    for (int c = 0; c < 256; ++c)
+      if (StopsAnywhere || (cls[c] & kBound)) cls[c] |= kStopFirst;
+  }
+  return hasEmptyStop;
+}
+
 bool ParseView(std::string_view sql, std::string_view keyword,
                const std::vector<std::string>& stops, int& StartPos, int& EndPos,
                std::string& FoundStop, bool StopsAnywhere) {
@@ -120,18 +236,8 @@ bool ParseView(std::string_view sql, std::string_view keyword,
   bool found = keyword.empty();
   if (found) StartPos = p;
 
-  // First letters of the stop words, so most positions are refused at once.
-  bool stopFirst[256] = {};
-  bool hasEmptyStop = false;
-  for (const std::string& w : stops) {
-    if (w.empty()) {
-      hasEmptyStop = true;
-    } else {
-      stopFirst[static_cast<unsigned char>(FoldLetter(w[0]))] = true;
-      stopFirst[static_cast<unsigned char>(w[0] >= 'a' && w[0] <= 'z' ? w[0] - 32 : w[0])] = true;
-    }
-  }
-  const char kwFirst = keyword.empty() ? '\0' : FoldLetter(keyword[0]);
+  unsigned char cls[256];
+  const bool hasEmptyStop = ScanClasses(cls, keyword, stops, StopsAnywhere);
 
   ScanState st;
   if (p <= len) Step(sql, p, st);
@@ -145,41 +251,42 @@ bool ParseView(std::string_view sql, std::string_view keyword,
       if (st.skipNext) {
         advance(1);
       } else {
-        int q = NextInteresting(sql, p, EndPos, st);
-        p = q;
-        if (p <= len) Step(sql, p, st);
+        const unsigned char quote = st.inSingleQuote ? '\'' : '"';
+        const bool quoteMayMatch = (cls[quote] & (found ? kStopFirst : kKeyFirst)) != 0;
+        p = SkipInside(sql, p, EndPos, st, quoteMayMatch);
       }
       continue;
     }
     const bool boundaryFree = StopsAnywhere && found;
-    if (!boundaryFree && p > 1 && !IsBoundary(sql[p - 2])) {
+    if (boundaryFree || p == 1 || IsBoundary(sql[p - 2])) {
+      const unsigned char c = static_cast<unsigned char>(sql[p - 1]);
+      if (!found) {
+        if ((cls[c] & kKeyFirst) && WordAt(sql, EndPos, p, keyword, false)) {
+          found = true;
+          StartPos = p;
+          advance(static_cast<int>(keyword.size()));
+          continue;
+        }
+      } else if ((cls[c] & kStopFirst) || hasEmptyStop) {
+        for (const std::string& w : stops) {
+          if (!WordAt(sql, EndPos, p, w, boundaryFree)) continue;
+          if (!w.empty()) {
+            EndPos = p;
+            FoundStop = w;
+          } else {
+            EndPos = EndPos + 1;
+          }
+          return true;
+        }
+      }
+    }
+    // The "*" of a "*/" that closes a comment: its "/" is passed over unexamined.
+    if (st.skipNext) {
       advance(1);
       continue;
     }
-    const char c = sql[p - 1];
-    if (!found) {
-      if (FoldLetter(c) == kwFirst && WordAt(sql, EndPos, p, keyword, false)) {
-        found = true;
-        StartPos = p;
-        advance(static_cast<int>(keyword.size()));
-      } else {
-        advance(1);
-      }
-      continue;
-    }
-    if (stopFirst[static_cast<unsigned char>(c)] || hasEmptyStop) {
-      for (const std::string& w : stops) {
-        if (!WordAt(sql, EndPos, p, w, boundaryFree)) continue;
-        if (!w.empty()) {
-          EndPos = p;
-          FoundStop = w;
-        } else {
-          EndPos = EndPos + 1;
-        }
-        return true;
-      }
-    }
-    advance(1);
+    p = NextAtTopLevel(sql, p, EndPos, cls, found ? kStopFirst : kKeyFirst, boundaryFree);
+    if (p <= len) Step(sql, p, st);
   }
   EndPos = EndPos + 1;
   return false;

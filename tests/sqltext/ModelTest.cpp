@@ -6,104 +6,9 @@
 #include <random>
 
 #include "sqltext/Parse.h"
+#include "tests/sqltext/ReferenceScanner.h"
 
 namespace {
-
-// ---- Reference clause scanner ----------------------------------------------------------
-
-struct RefState {
-  bool sq = false, dq = false, line = false, block = false;
-  int paren = 0;
-  int skip = 0;
-  bool Inside() const { return sq || dq || line || block || paren != 0; }
-};
-
-void RefStep(const std::string& t, int p, RefState& s) {
-  s.skip = 0;
-  const char c = t[p - 1];
-  const char next = p < static_cast<int>(t.size()) ? t[p] : '\0';
-  if (s.line) {
-    if (c == '\n' || c == '\r') s.line = false;
-  } else if (s.block) {
-    if (c == '*' && next == '/') s.block = false, s.skip = 1;
-  } else if (s.sq) {
-    if (c == '\'') s.sq = false;
-  } else if (s.dq) {
-    if (c == '"') s.dq = false;
-  } else if (c == '\'') {
-    s.sq = true;
-  } else if (c == '"') {
-    s.dq = true;
-  } else if (c == '/' && next == '/') {
-    s.line = true, s.skip = 1;
-  } else if (c == '/' && next == '*') {
-    s.block = true, s.skip = 1;
-  } else if (c == '(') {
-    ++s.paren;
-  } else if (c == ')') {
-    --s.paren;
-  }
-}
-
-bool RefBoundary(char c) { return static_cast<unsigned char>(c) <= 32 || c == '(' || c == ')'; }
-char RefFold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-bool RefParseStr(const std::string& sql, const std::string& kw,
-                 const std::vector<std::string>& stops, int& start, int& end,
-                 std::string& found, bool anywhere) {
-  if (sql.empty()) return false;
-  const int len = static_cast<int>(sql.size());
-  if (end == 0 || end > len) end = len;
-  int p = start > 0 ? start : 1;
-  bool kwFound = kw.empty();
-  if (kwFound) start = p;
-  RefState st;
-  auto step = [&] {
-    if (p >= 1 && p <= len) RefStep(sql, p, st);
-  };
-  auto advance = [&](int n) {
-    p += n + st.skip;
-    step();
-  };
-  auto word = [&](const std::string& w) {
-    const int n = static_cast<int>(w.size());
-    if (!(anywhere && kwFound) && p + n <= end && !RefBoundary(sql[p + n - 1])) return false;
-    if (p - 1 + n > len) return false;
-    for (int k = 0; k < n; ++k)
-      if (RefFold(sql[p - 1 + k]) != RefFold(w[k])) return false;
-    return true;
-  };
-  step();
-  while (p <= end) {
-    if (st.Inside()) {
-      advance(1);
-    } else if (!(anywhere && kwFound) && p > 1 && !RefBoundary(sql[p - 2])) {
-      advance(1);
-    } else if (!kwFound) {
-      if (word(kw)) {
-        kwFound = true;
-        start = p;
-        advance(static_cast<int>(kw.size()));
-      } else {
-        advance(1);
-      }
-    } else {
-      for (const std::string& w : stops) {
-        if (!word(w)) continue;
-        if (!w.empty()) {
-          end = p;
-          found = w;
-        } else {
-          ++end;
-        }
-        return true;
-      }
-      advance(1);
-    }
-  }
-  ++end;
-  return false;
-}
 
 struct Clause {
   const char* keyword;
@@ -148,7 +53,7 @@ TEST(ParseModel, ScannerAgreesWithTheCharacterByCharacterRules) {
     int s1 = startIn, e1 = endIn, s2 = startIn, e2 = endIn;
     std::string f1 = "-", f2 = "-";
     const bool r1 = Parse::ParseStr(sql, c.keyword, c.stops, s1, e1, f1, anywhere);
-    const bool r2 = RefParseStr(sql, c.keyword, c.stops, s2, e2, f2, anywhere);
+    const bool r2 = sqlref::ParseStr(sql, c.keyword, c.stops, s2, e2, f2, anywhere);
     ASSERT_EQ(r1, r2) << "round " << round << " [" << sql << "] " << c.keyword;
     ASSERT_EQ(s1, s2) << "round " << round << " [" << sql << "] " << c.keyword;
     ASSERT_EQ(e1, e2) << "round " << round << " [" << sql << "] " << c.keyword;
