@@ -7,7 +7,6 @@
 #include <QKeySequence>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 #include <QShortcut>
 
 #include "host/ui/Accessible.h"
@@ -20,56 +19,68 @@ using StdCtrls::TEdit;
 
 namespace {
 
-// The tool-bar glyphs, drawn at 20 x 20 so they read clearly on a 30 x 25 button.
+// The tool-bar glyphs, designed on a 20 x 20 grid and painted at the size and pixel
+// ratio the button shows them at.
 enum class TGlyph { See, Parse, Cancel, Confirm, Clear, Save, Open, None };
 
-const QColor kInk(40, 40, 40);
-const QColor kBlue(30, 90, 170);
+// The glyphs' colours for one palette: outlines in the palette's button text, the
+// coloured strokes made to stand out (3:1) from the tool bar in a light or dark theme.
+struct TInk {
+  explicit TInk(const QPalette& Palette)
+      : Face(Palette.color(QPalette::Window)),
+        Outline(Palette.color(QPalette::ButtonText)),
+        Blue(Stroke(QColor(30, 90, 170))),
+        Red(Stroke(QColor(200, 40, 40))),
+        Green(Stroke(QColor(30, 150, 60))),
+        Brown(Stroke(QColor(150, 110, 20))) {}
+  QColor Stroke(const QColor& C) const { return Controls::Readable(C, Face, 3.0); }
+  QColor Face, Outline, Blue, Red, Green, Brown;
+};
 
-void DrawEye(QPainter& P) {  // show the SQL
+void DrawEye(QPainter& P, const TInk& Ink) {  // show the SQL
   QPainterPath eye;
   eye.moveTo(1, 10);
   eye.quadTo(10, 1, 19, 10);
   eye.quadTo(10, 19, 1, 10);
-  P.setPen(QPen(kInk, 1.6));
+  P.setPen(QPen(Ink.Outline, 1.6));
   P.setBrush(Qt::white);
   P.drawPath(eye);
-  P.setBrush(kBlue);
+  P.setBrush(QColor(30, 90, 170));
   P.setPen(Qt::NoPen);
   P.drawEllipse(QPointF(10, 10), 3.6, 3.6);
 }
 
-void DrawCircularArrow(QPainter& P) {  // rebuild the SQL
-  P.setPen(QPen(kBlue, 2.2, Qt::SolidLine, Qt::RoundCap));
+void DrawCircularArrow(QPainter& P, const TInk& Ink) {  // rebuild the SQL
+  P.setPen(QPen(Ink.Blue, 2.2, Qt::SolidLine, Qt::RoundCap));
   P.drawArc(QRectF(3, 3, 14, 14), 40 * 16, 280 * 16);
-  P.setBrush(kBlue);
+  P.setBrush(Ink.Blue);
   P.setPen(Qt::NoPen);
   P.drawPolygon(QPolygonF({QPointF(13.5, 1.5), QPointF(19, 5.5), QPointF(12.5, 8.5)}));
 }
 
-void DrawCross(QPainter& P) {  // cancel
-  P.setPen(QPen(QColor(200, 40, 40), 3, Qt::SolidLine, Qt::RoundCap));
+void DrawCross(QPainter& P, const TInk& Ink) {  // cancel
+  P.setPen(QPen(Ink.Red, 3, Qt::SolidLine, Qt::RoundCap));
   P.drawLine(QPointF(4, 4), QPointF(16, 16));
   P.drawLine(QPointF(16, 4), QPointF(4, 16));
 }
 
-void DrawTick(QPainter& P) {  // accept
-  P.setPen(QPen(QColor(30, 150, 60), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+void DrawTick(QPainter& P, const TInk& Ink) {  // accept
+  P.setPen(QPen(Ink.Green, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   P.drawPolyline(QPolygonF({QPointF(3, 11), QPointF(8, 16), QPointF(17, 4)}));
 }
 
-void DrawEraser(QPainter& P) {  // clear the criteria
+void DrawEraser(QPainter& P, const TInk& Ink) {  // clear the criteria
   P.translate(10, 10);
   P.rotate(-40);
-  P.setPen(QPen(kInk, 1.2));
+  P.setPen(QPen(Ink.Outline, 1.2));
   P.setBrush(QColor(235, 120, 140));
   P.drawRect(QRectF(-8, -4, 9, 8));
   P.setBrush(Qt::white);
   P.drawRect(QRectF(1, -4, 7, 8));
 }
 
-void DrawDiskette(QPainter& P) {  // save
-  P.setPen(QPen(kInk, 1.2));
+void DrawDiskette(QPainter& P, const TInk& Ink) {  // save
+  P.setPen(QPen(Ink.Outline, 1.2));
   P.setBrush(QColor(60, 100, 170));
   P.drawRoundedRect(QRectF(2.5, 2.5, 15, 15), 1.5, 1.5);
   P.setBrush(Qt::white);
@@ -78,8 +89,8 @@ void DrawDiskette(QPainter& P) {  // save
   P.drawRect(QRectF(5.5, 11.5, 9, 6));
 }
 
-void DrawFolder(QPainter& P) {  // open
-  P.setPen(QPen(QColor(150, 110, 20), 1.2));
+void DrawFolder(QPainter& P, const TInk& Ink) {  // open
+  P.setPen(QPen(Ink.Brown, 1.2));
   P.setBrush(QColor(240, 200, 80));
   P.drawPolygon(QPolygonF({QPointF(1.5, 4.5), QPointF(7.5, 4.5), QPointF(9.5, 6.5), QPointF(18.5, 6.5),
                            QPointF(18.5, 16.5), QPointF(1.5, 16.5)}));
@@ -88,21 +99,19 @@ void DrawFolder(QPainter& P) {  // open
 }
 
 QIcon MakeGlyph(TGlyph Kind) {
-  QPixmap pixmap(20, 20);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
+  using TDraw = void (*)(QPainter&, const TInk&);
+  TDraw draw = nullptr;
   switch (Kind) {
-    case TGlyph::See: DrawEye(p); break;
-    case TGlyph::Parse: DrawCircularArrow(p); break;
-    case TGlyph::Cancel: DrawCross(p); break;
-    case TGlyph::Confirm: DrawTick(p); break;
-    case TGlyph::Clear: DrawEraser(p); break;
-    case TGlyph::Save: DrawDiskette(p); break;
-    case TGlyph::Open: DrawFolder(p); break;
-    case TGlyph::None: break;
+    case TGlyph::See: draw = DrawEye; break;
+    case TGlyph::Parse: draw = DrawCircularArrow; break;
+    case TGlyph::Cancel: draw = DrawCross; break;
+    case TGlyph::Confirm: draw = DrawTick; break;
+    case TGlyph::Clear: draw = DrawEraser; break;
+    case TGlyph::Save: draw = DrawDiskette; break;
+    case TGlyph::Open: draw = DrawFolder; break;
+    case TGlyph::None: return QIcon();
   }
-  return QIcon(pixmap);
+  return Buttons::PaintedGlyph(20, [draw](QPainter& P, const QPalette& Palette) { draw(P, TInk(Palette)); });
 }
 
 void Place(Controls::TControl* C, Controls::TWinControl* Parent, const char* Name, int L, int T, int W, int H) {

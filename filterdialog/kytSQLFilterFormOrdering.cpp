@@ -128,7 +128,9 @@ void TformFilter::OrderedKeyDown(TObject*, uint16_t& Key, StdCtrls::TShiftState 
 void TformFilter::OrderedDrawItem(StdCtrls::TListBox* Control, int Index, const QRect& Rect, unsigned) {
   Controls::TCanvas& canvas = *Control->Canvas();
   canvas.FillRect(Rect);
-  canvas.FontColor = Index < NoFixedOrd ? Controls::clRed : Controls::clBlack;
+  // Fixed entries in red, the others in the list's text colour (black in a light theme,
+  // light in a dark one); the canvas keeps either readable on the background.
+  canvas.FontColor = Index < NoFixedOrd ? Controls::clRed : Controls::clWindowText;
   canvas.TextOut(Rect.left() + 2, Rect.top(), Control->Items()->Get(Index));
 }
 

@@ -1,12 +1,61 @@
 #include "host/ui/Buttons.h"
 
+#include <QApplication>
+#include <QIconEngine>
+#include <QPainter>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <utility>
 
 #include "host/ui/Accessible.h"
 #include "host/ui/AnsiText.h"
 #include "host/ui/Forms.h"
 
 namespace Buttons {
+
+namespace {
+
+class TPaintedGlyph : public QIconEngine {
+ public:
+  TPaintedGlyph(int Design, TGlyphPaint Paint) : FDesign(Design), FPaint(std::move(Paint)) {}
+  QIconEngine* clone() const override { return new TPaintedGlyph(FDesign, FPaint); }
+  void paint(QPainter* Painter, const QRect& Rect, QIcon::Mode Mode, QIcon::State State) override {
+    const qreal ratio = Painter->device() ? Painter->device()->devicePixelRatioF() : 1.0;
+    const QPixmap image = scaledPixmap(Rect.size() * ratio, Mode, State, ratio);
+    Painter->drawPixmap(Rect, image);
+  }
+  QPixmap pixmap(const QSize& Size, QIcon::Mode Mode, QIcon::State State) override {
+    return scaledPixmap(Size, Mode, State, 1.0);
+  }
+  // Size is in device pixels: the glyph is painted on exactly that many.
+  QPixmap scaledPixmap(const QSize& Size, QIcon::Mode Mode, QIcon::State, qreal Scale) override {
+    QPixmap image(Size);
+    image.fill(Qt::transparent);
+    {
+      QPainter p(&image);
+      p.setRenderHint(QPainter::Antialiasing);
+      p.scale(Size.width() / qreal(FDesign), Size.height() / qreal(FDesign));
+      FPaint(p, QGuiApplication::palette());
+    }
+    if (Mode != QIcon::Normal && Mode != QIcon::Active) {
+      QStyleOption option;
+      option.palette = QGuiApplication::palette();
+      image = QApplication::style()->generatedIconPixmap(Mode, image, &option);
+    }
+    image.setDevicePixelRatio(Scale > 0 ? Scale : 1.0);
+    return image;
+  }
+
+ private:
+  int FDesign;
+  TGlyphPaint FPaint;
+};
+
+}  // namespace
+
+QIcon PaintedGlyph(int Design, TGlyphPaint Paint) { return QIcon(new TPaintedGlyph(Design, std::move(Paint))); }
 
 TSpeedButton::TSpeedButton(Classes::TComponent* AOwner)
     : QToolButton(nullptr), Controls::TWinControl(AOwner, *this) {

@@ -5,9 +5,12 @@
 #pragma once
 
 #include <QIcon>
+#include <QPainter>
+#include <QPalette>
 #include <QPushButton>
 #include <QToolButton>
 
+#include <functional>
 #include <string>
 
 #include "host/ui/Controls.h"
@@ -15,6 +18,14 @@
 class QShortcut;
 
 namespace Buttons {
+
+// Paints a glyph in a square of Design x Design units with the colours of Palette.
+using TGlyphPaint = std::function<void(QPainter& Painter, const QPalette& Palette)>;
+
+// A glyph that Paint draws anew for every size and device pixel ratio it is shown at,
+// so it is sharp on any screen scaling, and with the application's palette of that
+// moment, so it follows a light or dark theme. A disabled glyph is greyed by the style.
+QIcon PaintedGlyph(int Design, TGlyphPaint Paint);
 
 class TSpeedButton : public QToolButton, public Controls::TWinControl {
  public:

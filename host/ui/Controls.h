@@ -15,6 +15,7 @@
 
 #include <QColor>
 #include <QPainter>
+#include <QPalette>
 #include <QRect>
 #include <QWidget>
 
@@ -34,7 +35,32 @@ inline constexpr TColor clRed = 0x0000FF;
 inline constexpr TColor clWhite = 0xFFFFFF;
 // A pale yellow that marks a control as different from its neighbours.
 inline constexpr TColor clPaleYellow = 0x80FFFF;
+// The system colours stand for a role of the current palette (high bit set, the role's
+// number below), so what is drawn with them follows the user's light or dark theme.
+inline constexpr TColor clWindow = static_cast<TColor>(0x80000005u);      // background of text
+inline constexpr TColor clWindowText = static_cast<TColor>(0x80000008u);  // text on clWindow
+inline constexpr TColor clBtnFace = static_cast<TColor>(0x8000000Fu);     // face of a button or form
+inline constexpr TColor clBtnText = static_cast<TColor>(0x80000012u);     // text on clBtnFace
+inline constexpr TColor clHighlight = static_cast<TColor>(0x8000000Du);   // selected item
+inline constexpr TColor clHighlightText = static_cast<TColor>(0x8000000Eu);
+inline constexpr TColor clGrayText = static_cast<TColor>(0x80000011u);  // text of a disabled control
+
+// Color as Qt's colour: a system colour is looked up in Palette (the application's
+// palette when none is given), any other is the fixed colour it names. clDefault gives
+// the palette's text colour.
 QColor ToQColor(TColor Color);
+QColor ToQColor(TColor Color, const QPalette& Palette);
+// The fixed colour (0x00BBGGRR) of a Qt colour; its alpha is dropped.
+TColor FromQColor(const QColor& Color);
+
+// The contrast ratio of two colours by their relative luminance, from 1 (equal) to 21
+// (black on white). Text reads well from 4.5 on, a shape from 3.
+double ContrastRatio(const QColor& A, const QColor& B);
+// Text keeping its hue and saturation, made lighter or darker only as far as it needs
+// to have at least MinRatio against Background; when no shade of its hue gets there,
+// black or white, whichever contrasts more. Text that already contrasts is returned
+// as it is.
+QColor Readable(const QColor& Text, const QColor& Background, double MinRatio = 4.5);
 
 // Runs an event handler: EAbort is dropped silently, any other exception is shown
 // in an error box. Never throws.
@@ -55,20 +81,26 @@ struct TPoint {
   int X = 0, Y = 0;
 };
 
-// Drawing surface of an owner-drawn item, valid inside the draw event only.
+// Drawing surface of an owner-drawn item, valid inside the draw event only. System
+// colours are looked up in the canvas's palette: the control's, set with the painter
+// (until then the application's palette as it was when the canvas was made).
 class TCanvas {
  public:
   explicit TCanvas(QPainter* Painter = nullptr) : FPainter(Painter) {}
   void SetPainter(QPainter* Painter) { FPainter = Painter; }
   QPainter* Painter() const { return FPainter; }
-  TColor BrushColor = clWhite;
-  TColor FontColor = clBlack;
+  void SetPalette(const QPalette& Palette) { FPalette = Palette; }
+  const QPalette& Palette() const { return FPalette; }
+  TColor BrushColor = clWindow;
+  TColor FontColor = clWindowText;
   void FillRect(const QRect& Rect);
-  // Text with its top-left corner at (X, Y).
+  // Text with its top-left corner at (X, Y), in FontColor made Readable on BrushColor:
+  // a colour keeps its meaning (red stays red) on a light or a dark background.
   void TextOut(int X, int Y, const std::string& Text);
 
  private:
   QPainter* FPainter;
+  QPalette FPalette;
 };
 
 class TWinControl;
@@ -117,8 +149,14 @@ class TControl : public Classes::TComponent {
   void SetAlign(TAlign Value);
 
  private:
+  class TThemeWatch;
   void ApplyHint();
+  // Puts the font colour and the colour into the widget's palette, system colours as the
+  // application's palette has them now and text Readable on its background; run again
+  // when the application's palette changes.
+  void ApplyColors();
   QWidget& FWidget;
+  TThemeWatch* FThemeWatch = nullptr;  // owned here, made by the first colour
   TWinControl* FParent = nullptr;
   bool FVisible = true;
   std::string FHint;
