@@ -2,6 +2,7 @@
 #include "filterdialog/kytSQLFilterForm_p.h"
 
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 #include <cctype>
@@ -168,6 +169,7 @@ TformFilter::TformFilter(Classes::TComponent* AOwner) : Forms::TForm(RequireNoOt
   formFilter = this;
   try {
     BuildLayout();
+    TranslateForm(*this);
     FormCreate(this);
   } catch (...) {
     FormDestroy(this);
@@ -253,6 +255,7 @@ void TformFilter::SetHintsAndCaptions() {
 }
 
 void TformFilter::FormDestroy(TObject*) {
+  const QScopedValueRollback quiet(FLineWork, true);
   MySetLength(FilterLines, 0);
   eBGroup1 = eEGroup1 = nullptr;
   eValue1 = nullptr;
@@ -285,8 +288,9 @@ TEdit* TformFilter::ClonarEdit(TEdit*& Target, const std::string& Name, TEdit* T
   edit->SetTag(LineCount);
   edit->SetShowHint(true);
   edit->SetVisible(GroupsVisible);
-  edit->SetParent(Template->Parent());
+  // Placed before it is shown: a control shown without a size is first sized to its contents.
   edit->SetBounds(Template->Left(), LineTop(LineCount, *Template), Template->Width(), Template->Height());
+  edit->SetParent(Template->Parent());
   edit->SetText("");
   edit->OnKeyPress = [this](TObject* S, char& K) { ChecaParentesis(S, K); };
   Target = edit;
@@ -296,8 +300,9 @@ TEdit* TformFilter::ClonarEdit(TEdit*& Target, const std::string& Name, TEdit* T
 TComboBox* TformFilter::ClonarCombo(TComboBox*& Target, const std::string& Name, TComboBox* Template) {
   auto* box = new TComboBox(this);
   box->SetName(Name);
-  box->SetParent(Template->Parent());
+  // Placed before it is shown: sizing a drop-down to its contents measures every item.
   box->SetBounds(Template->Left(), LineTop(LineCount, *Template), Template->Width(), Template->Height());
+  box->SetParent(Template->Parent());
   box->SetFont(Template->Font());
   box->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
   box->SetColor(Template->Color());
@@ -314,14 +319,23 @@ TComboBox* TformFilter::ClonarCombo(TComboBox*& Target, const std::string& Name,
 Mask::TMaskEdit* TformFilter::NewValueEdit(int Line) {
   auto* edit = new Mask::TMaskEdit(this);
   edit->SetName("eValue" + SysUtils::IntToStr(Line));
-  edit->SetParent(eValue1->Parent());
   edit->SetBounds(eValue1->Left(), LineTop(Line, *eValue1), eValue1->Width(), eValue1->Height());
+  edit->SetParent(eValue1->Parent());
   edit->SetText("");
   edit->SetTag(Line);
   return edit;
 }
 
+void TformFilter::Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) {
+  if (!FLineWork) {
+    Forms::TForm::Notification(AComponent, Operation);
+    return;
+  }
+  if (Operation == Classes::TOperation::opRemove) RemoveFreeNotification(AComponent);
+}
+
 void TformFilter::AddLine() {
+  const QScopedValueRollback quiet(FLineWork, true);
   ++LineCount;
   const int n = LineCount;
   MySetLength(FilterLines, n);
@@ -488,6 +502,7 @@ void TformFilter::MudaOperation(TObject* Sender) {
   if (!box) return;
   const int n = static_cast<int>(box->Tag());
   if (box->Text().empty()) {
+    const QScopedValueRollback quiet(FLineWork, true);
     if (n < LineCount) MySetLength(FilterLines, n);
     if (n >= 1 && n < LineCount) LineCount = static_cast<uint16_t>(n);
     return;
@@ -650,6 +665,7 @@ void TformFilter::btConfirmClick(TObject* Sender) {
 void TformFilter::btCancelClick(TObject*) { SetModalResult(Dialogs::mrCancel); }
 
 void TformFilter::ClearFilter(TObject*) {
+  const QScopedValueRollback quiet(FLineWork, true);
   MySetLength(FilterLines, 1);
   eCampo1->SetItemIndex(-1);
   eComparision1->SetItemIndex(-1);

@@ -265,8 +265,13 @@ class TformFilter : public Forms::TForm {
   // Enter alone closes nothing: a value half typed is not accepted by it (Ctrl+Enter
   // accepts).
   void keyPressEvent(QKeyEvent* Event) override;
+  // Nothing but FilterLines refers to the criteria lines' controls, and they come and
+  // go by the thousand: while the dialog makes or frees lines, their insertion and
+  // removal is not announced to each of its other components.
+  void Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) override;
 
  private:
+  bool FLineWork = false;  // lines' controls are being made or freed
   std::map<const Controls::TControl*, std::string> FShortcutTexts;
   void BindShortcuts();
   // Accessible names: the controls of the layout, and those of line Line.

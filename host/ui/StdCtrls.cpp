@@ -13,6 +13,7 @@
 #include <QValidator>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "host/rtl/SysUtils.h"
@@ -46,8 +47,15 @@ QVariant DataOf(Classes::TObject* Object) {
   return QVariant::fromValue(reinterpret_cast<quintptr>(Object));
 }
 
-// The background of a selected owner-drawn item: a light blue.
-constexpr Controls::TColor kSelectedItemColor = 0xF0D8C0;
+// The background of a selected owner-drawn item: the palette's selection colour
+// blended lightly into the list's background, so that the item's own text colours
+// (a red, say) still read on it, in a light or a dark theme.
+Controls::TColor SelectedItemColor(const QPalette& Palette) {
+  const QColor base = Palette.color(QPalette::Base), mark = Palette.color(QPalette::Highlight);
+  auto mix = [](int Base, int Mark) { return (Base * 7 + Mark * 3) / 10; };
+  return Controls::FromQColor(
+      QColor(mix(base.red(), mark.red()), mix(base.green(), mark.green()), mix(base.blue(), mark.blue())));
+}
 
 // The drag payload's format: the source is taken from the drag itself.
 const char* const kDragFormat = "application/x-kyt-control";
@@ -169,26 +177,27 @@ void TEdit::TypeText(const std::string& Text) {
 // ---- TComboBox ------------------------------------------------------------------------
 
 // The rows of a drop-down: a text and an attached value each. Lighter than Qt's
-// standard item model, and copied from another drop-down in one block.
+// standard item model. Copied from another drop-down, the rows are shared until either
+// changes them (a dialog gives every new line a copy of a long field list).
 class TComboBox::TModel : public QAbstractListModel {
  public:
-  explicit TModel(QObject* Parent) : QAbstractListModel(Parent) {}
+  explicit TModel(QObject* Parent) : QAbstractListModel(Parent), FRows(std::make_shared<TRows>()) {}
   int rowCount(const QModelIndex& Parent = QModelIndex()) const override {
-    return Parent.isValid() ? 0 : static_cast<int>(FRows.size());
+    return Parent.isValid() ? 0 : static_cast<int>(FRows->size());
   }
   QVariant data(const QModelIndex& Index, int Role) const override {
     if (!Index.isValid() || Index.row() >= rowCount()) return {};
-    const TRow& row = FRows[Index.row()];
+    const TRow& row = (*FRows)[Index.row()];
     if (Role == Qt::DisplayRole || Role == Qt::EditRole) return row.Text;
     if (Role == Qt::UserRole) return row.Data;
     return {};
   }
   bool setData(const QModelIndex& Index, const QVariant& Value, int Role) override {
     if (!Index.isValid() || Index.row() >= rowCount()) return false;
-    TRow& row = FRows[Index.row()];
-    if (Role == Qt::DisplayRole || Role == Qt::EditRole) row.Text = Value.toString();
-    else if (Role == Qt::UserRole) row.Data = Value;
-    else return false;
+    if (Role != Qt::DisplayRole && Role != Qt::EditRole && Role != Qt::UserRole) return false;
+    TRow& row = Own()[Index.row()];
+    if (Role == Qt::UserRole) row.Data = Value;
+    else row.Text = Value.toString();
     emit dataChanged(Index, Index, {Role});
     return true;
   }
@@ -198,14 +207,16 @@ class TComboBox::TModel : public QAbstractListModel {
   bool insertRows(int Row, int Count, const QModelIndex& Parent = QModelIndex()) override {
     if (Parent.isValid() || Row < 0 || Row > rowCount() || Count < 1) return false;
     beginInsertRows(Parent, Row, Row + Count - 1);
-    FRows.insert(FRows.begin() + Row, Count, TRow{});
+    TRows& rows = Own();
+    rows.insert(rows.begin() + Row, Count, TRow{});
     endInsertRows();
     return true;
   }
   bool removeRows(int Row, int Count, const QModelIndex& Parent = QModelIndex()) override {
     if (Parent.isValid() || Row < 0 || Count < 1 || Row + Count > rowCount()) return false;
     beginRemoveRows(Parent, Row, Row + Count - 1);
-    FRows.erase(FRows.begin() + Row, FRows.begin() + Row + Count);
+    TRows& rows = Own();
+    rows.erase(rows.begin() + Row, rows.begin() + Row + Count);
     endRemoveRows();
     return true;
   }
@@ -220,7 +231,13 @@ class TComboBox::TModel : public QAbstractListModel {
     QString Text;
     QVariant Data;
   };
-  std::vector<TRow> FRows;
+  using TRows = std::vector<TRow>;
+  // The rows to change: this model's own copy, made now if they are shared.
+  TRows& Own() {
+    if (FRows.use_count() > 1) FRows = std::make_shared<TRows>(*FRows);
+    return *FRows;
+  }
+  std::shared_ptr<TRows> FRows;  // never null
 };
 
 class TComboBox::TItems : public Classes::TStrings {
@@ -341,12 +358,60 @@ void TComboBox::SetSorted(bool Value) {
 
 void TComboBox::SetStyle(TComboBoxStyle Value) {
   FStyle = Value;
+  // An edit field follows font and style itself: what was held back is handled first.
+  if (Value == TComboBoxStyle::csDropDown) BuildList();
   setEditable(Value == TComboBoxStyle::csDropDown);
 }
 
-void TComboBox::SetDropWidth(int Pixels) { view()->setMinimumWidth(Pixels); }
+void TComboBox::SetDropWidth(int Pixels) {
+  BuildList();
+  view()->setMinimumWidth(Pixels);
+}
 
-int TComboBox::DropWidth() const { return view()->minimumWidth(); }
+int TComboBox::DropWidth() const {
+  BuildList();
+  return view()->minimumWidth();
+}
+
+bool TComboBox::ListBuilt() const {
+  // Qt's open list is the one direct child window of a drop-down.
+  for (const QObject* child : children())
+    if (child->isWidgetType() && static_cast<const QWidget*>(child)->isWindow()) return true;
+  return false;
+}
+
+void TComboBox::changeEvent(QEvent* Event) {
+  const bool font = Event->type() == QEvent::FontChange;
+  if ((font || Event->type() == QEvent::StyleChange) && !isEditable() && !ListBuilt()) {
+    (font ? FFontChanged : FStyleChanged) = true;
+    QWidget::changeEvent(Event);  // what a plain widget does with it
+    return;
+  }
+  QComboBox::changeEvent(Event);
+}
+
+void TComboBox::BuildList() const {
+  auto* self = const_cast<TComboBox*>(this);
+  self->view();  // builds the list, with the present style
+  if (std::exchange(FStyleChanged, false)) {
+    QEvent style(QEvent::StyleChange);
+    self->QComboBox::changeEvent(&style);
+  }
+  if (std::exchange(FFontChanged, false)) {
+    QEvent font(QEvent::FontChange);
+    self->QComboBox::changeEvent(&font);
+  }
+}
+
+QSize TComboBox::sizeHint() const {
+  if (FFontChanged || FStyleChanged) BuildList();
+  return QComboBox::sizeHint();
+}
+
+QSize TComboBox::minimumSizeHint() const {
+  if (FFontChanged || FStyleChanged) BuildList();
+  return QComboBox::minimumSizeHint();
+}
 
 void TComboBox::UserSelect(int Index) {
   SetItemIndex(Index);
@@ -355,6 +420,7 @@ void TComboBox::UserSelect(int Index) {
 
 void TComboBox::showPopup() {
   if (OnDropDown) Controls::Dispatch([this] { OnDropDown(this); });
+  BuildList();
   QComboBox::showPopup();
 }
 
@@ -440,7 +506,9 @@ class TListBox::TDelegate : public QStyledItemDelegate {
     if (Option.state & QStyle::State_HasFocus) state |= odFocused;
     Painter->save();
     FBox.FCanvas.SetPainter(Painter);
-    FBox.FCanvas.BrushColor = (state & odSelected) ? kSelectedItemColor : Controls::clWhite;
+    FBox.FCanvas.SetPalette(Option.palette);
+    FBox.FCanvas.BrushColor = (state & odSelected) ? SelectedItemColor(Option.palette) : Controls::clWindow;
+    FBox.FCanvas.FontColor = Controls::clWindowText;
     Controls::Dispatch([&] { FBox.OnDrawItem(&FBox, Index.row(), Option.rect, state); });
     FBox.FCanvas.SetPainter(nullptr);
     Painter->restore();

@@ -134,14 +134,31 @@ class TComboBox : public QComboBox, public TWinControl {
   Classes::TNotifyEvent OnDropDown;
 
   void showPopup() override;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ protected:
+  // Qt builds a drop-down's open list (a window with a list view, scroll bars and
+  // timers) at the first font or style change, which every control gets when it is
+  // placed on a form. Until the list is first needed (opened, its width asked for or
+  // set, the size hint asked for) those changes are noted, not handled, and then
+  // handled as Qt would have: a form with thousands of drop-downs builds no list the
+  // user does not open.
+  void changeEvent(QEvent* Event) override;
 
  private:
   class TItems;
   class TModel;
+  // Handles the font and style changes held back by changeEvent; the open list
+  // exists afterwards.
+  void BuildList() const;
+  bool ListBuilt() const;
   std::unique_ptr<TItems> FItems;
   TModel* FModel = nullptr;  // owned by the combo box (Qt's tree)
   bool FSorted = false;
   TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+  mutable bool FFontChanged = false;   // a font change waits for BuildList
+  mutable bool FStyleChanged = false;  // a style change waits for BuildList
 };
 
 class TCheckBox : public QCheckBox, public TWinControl {

@@ -3,6 +3,7 @@
 // event handlers that never let an exception into the event loop.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -164,6 +165,72 @@ TEST(HostControls, DropDownsChooseOnlyWhatTheyAreTold) {
   EXPECT_EQ(changes, 1);
 }
 
+// Copied items are shared until one side changes them: a change, on either side, never
+// shows on the other.
+TEST(HostControls, CopiedDropDownItemsChangeApart) {
+  Classes::TObject a, b, other;
+  struct Case {
+    const char* what;
+    std::function<void(StdCtrls::TComboBox&)> change;
+  } cases[] = {
+      {"Put", [](StdCtrls::TComboBox& c) { c.Items()->Put(0, "x"); }},
+      {"PutObject", [&](StdCtrls::TComboBox& c) { c.Items()->PutObject(1, &other); }},
+      {"Add", [](StdCtrls::TComboBox& c) { c.Items()->Add("c"); }},
+      {"Delete", [](StdCtrls::TComboBox& c) { c.Items()->Delete(0); }},
+      {"Clear", [](StdCtrls::TComboBox& c) { c.Items()->Clear(); }},
+      {"Sorted", [](StdCtrls::TComboBox& c) { c.SetSorted(true); }},
+      {"Choice", [](StdCtrls::TComboBox& c) { c.SetItemIndex(1); }},
+  };
+  for (const Case& c : cases) {
+    for (bool changeCopy : {false, true}) {
+      StdCtrls::TComboBox source(nullptr), copy(nullptr);
+      source.Items()->AddObject("b", &b);
+      source.Items()->AddObject("a", &a);
+      copy.Items()->Assign(source.Items());
+      c.change(changeCopy ? copy : source);
+      const StdCtrls::TComboBox& kept = changeCopy ? source : copy;
+      const std::string what = std::string(c.what) + (changeCopy ? " on the copy" : " on the source");
+      EXPECT_EQ(kept.Items()->Text(), "b\r\na\r\n") << what;
+      ASSERT_EQ(kept.Items()->Count(), 2) << what;
+      EXPECT_EQ(kept.Items()->GetObject(0), &b) << what;
+      EXPECT_EQ(kept.Items()->GetObject(1), &a) << what;
+      EXPECT_EQ(kept.ItemIndex(), -1) << what;
+    }
+  }
+}
+
+// A drop-down's open list is built when first needed, not when the drop-down is placed;
+// then it has the drop-down's font, and the size hint follows that font.
+TEST(HostControls, DropDownListBuiltWhenNeededWithTheFont) {
+  struct Case {
+    const char* need;
+    std::function<void(StdCtrls::TComboBox&)> ask;
+  } cases[] = {
+      {"drop width", [](StdCtrls::TComboBox& c) { c.SetDropWidth(130); }},
+      {"size hint", [](StdCtrls::TComboBox& c) { (void)c.sizeHint(); }},
+      {"opened", [](StdCtrls::TComboBox& c) {
+         c.showPopup();
+         c.hidePopup();
+       }},
+  };
+  for (const Case& c : cases) {
+    Forms::TForm form(nullptr);
+    form.SetClientSize(300, 100);
+    auto* box = new StdCtrls::TComboBox(&form);
+    box->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+    box->Items()->Add("a rather long item to measure");
+    const int smallWidth = box->sizeHint().width();  // kept by Qt until the font changes
+    box->SetBounds(8, 8, 200, 24);
+    box->SetParent(&form);
+    box->SetFont({"DejaVu Sans", 24, true, Controls::clDefault});
+    EXPECT_TRUE(box->findChildren<QAbstractItemView*>().isEmpty()) << c.need;
+    c.ask(*box);
+    EXPECT_EQ(box->view()->font().pointSize(), 24) << c.need;
+    EXPECT_TRUE(box->view()->font().bold()) << c.need;
+    EXPECT_GT(box->sizeHint().width(), smallWidth) << c.need;
+  }
+}
+
 TEST(HostControls, ListBoxPositionsAndOwnership) {
   Forms::TForm form(nullptr);
   form.SetClientSize(200, 200);
@@ -214,6 +281,68 @@ TEST(HostControls, HandlersNeverThrowIntoTheEventLoop) {
   ScriptedHost().Modal.push_back([](Forms::TForm&) {});
   EXPECT_EQ(form.ShowModal(), Dialogs::mrCancel);
   EXPECT_EQ(ScriptedHost().TimedOut, 0);
+}
+
+}  // namespace
+
+// ---- Colours ------------------------------------------------------------------------------
+
+namespace {
+
+// Contrast by relative luminance, and text colours made readable keeping their hue.
+TEST(HostColours, ContrastAndReadableShades) {
+  struct Case {
+    QColor a, b;
+    double ratio;
+  } ratios[] = {
+      {Qt::black, Qt::white, 21.0},
+      {Qt::white, Qt::white, 1.0},
+      {QColor(255, 0, 0), Qt::white, 4.0},
+      {QColor(0, 0, 255), Qt::black, 2.44},
+  };
+  for (const Case& c : ratios)
+    EXPECT_NEAR(Controls::ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.a.name().toStdString();
+
+  struct Shade {
+    QColor text, background;
+    bool darker, lighter;  // which way the shade must go (neither: unchanged)
+  } shades[] = {
+      {Qt::black, Qt::white, false, false},
+      {QColor(255, 0, 0), Qt::white, true, false},
+      {QColor(255, 0, 0), QColor(35, 35, 35), false, true},
+      {Qt::black, QColor(35, 35, 35), false, true},
+      {QColor(30, 90, 170), QColor(53, 53, 53), false, true},
+  };
+  for (const Shade& s : shades) {
+    const QColor got = Controls::Readable(s.text, s.background);
+    SCOPED_TRACE(s.text.name().toStdString() + " on " + s.background.name().toStdString() + " gives " +
+                 got.name().toStdString());
+    EXPECT_GE(Controls::ContrastRatio(got, s.background), 4.5);
+    if (!s.darker && !s.lighter) {
+      EXPECT_EQ(got, s.text);
+    }
+    if (s.darker) {
+      EXPECT_LT(got.lightness(), s.text.lightness());
+    }
+    if (s.lighter) {
+      EXPECT_GT(got.lightness(), s.text.lightness());
+    }
+    if (s.text.hsvSaturation() > 0) {  // the hue stays: a red stays red
+      EXPECT_NEAR(got.hsvHue(), s.text.hsvHue(), 3);
+    }
+  }
+}
+
+// The system colours are the palette's roles; a plain colour is the colour it names.
+TEST(HostColours, SystemColoursFollowThePalette) {
+  QPalette dark(QColor(53, 53, 53));
+  dark.setColor(QPalette::Base, QColor(35, 35, 35));
+  EXPECT_EQ(Controls::ToQColor(Controls::clWindow, dark), QColor(35, 35, 35));
+  EXPECT_EQ(Controls::ToQColor(Controls::clWindowText, dark), dark.color(QPalette::Text));
+  EXPECT_EQ(Controls::ToQColor(Controls::clBtnFace, dark), QColor(53, 53, 53));
+  EXPECT_EQ(Controls::ToQColor(Controls::clRed, dark), QColor(255, 0, 0));
+  EXPECT_EQ(Controls::ToQColor(Controls::clPaleYellow, dark), QColor(255, 255, 128));
+  EXPECT_EQ(Controls::FromQColor(QColor(255, 255, 128)), Controls::clPaleYellow);
 }
 
 }  // namespace
