@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "filtermodel/kytSQLFilterRes.h"
 #include "host/rtl/SysUtils.h"
 #include "host/ui/Dialogs.h"
 
@@ -50,6 +51,7 @@ std::string OrderPrefix(int32_t ComboOrder) {
 
 TformFDefs::TformFDefs(Classes::TComponent* AOwner) : Forms::TForm(AOwner) {
   BuildLayout();
+  kytSQLFilterRes::TranslateForm(*this);
   BindEvents();
 }
 

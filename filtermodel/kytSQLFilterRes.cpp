@@ -1,6 +1,13 @@
 #include "filtermodel/kytSQLFilterRes.h"
 
+#include <functional>
+
 #include "host/rtl/SysUtils.h"
+#include "host/ui/Accessible.h"
+#include "host/ui/Buttons.h"
+#include "host/ui/ComCtrls.h"
+#include "host/ui/Forms.h"
+#include "host/ui/StdCtrls.h"
 
 namespace kytSQLFilterRes {
 
@@ -66,10 +73,94 @@ const TEntry kTexts[] = {
     {sMustSetDataset, "You must set the Dataset !"},
 };
 
+// Registers the table once. Whichever comes first when the library is loaded - the
+// registration below or a language module loaded by another part of the library -
+// registers it, and the other finds it done, so a loaded translation is never written
+// over with English.
+void RegisterOnce() {
+  static const bool registered = (RegisterTexts(), true);
+  (void)registered;
+}
+
 // Registers the table when the library is loaded, so LoadStr finds it without any call.
-const bool kRegistered = (RegisterTexts(), true);
+const bool kRegistered = (RegisterOnce(), true);
+
+// What a language module must leave as it is.
+ResourceModule::TLoadRules LanguageRules() {
+  ResourceModule::TLoadRules rules;
+  rules.Fixed = {sDefaultDateFormat};
+  rules.Distinct = {{sEqual, sNotEqual, sGreaterOrEqual, sLessOrEqual, sGreater, sLess, sStartWith, sIsNull,
+                     sIsNotNull, sContains}};
+  return rules;
+}
+
+// Replaces Text by the module's translation for Key, when there is one.
+void Translate(const std::string& Key, const std::string& Text, const std::function<void(const std::string&)>& Set) {
+  if (Text.empty()) return;
+  const std::string translated = ResourceModule::Caption(Key, Text);
+  if (translated != Text) Set(translated);
+}
+
+// The Caption of the host classes that have one (Shown: the caption now); false for
+// the others.
+template <class T>
+bool TranslateCaptionOf(Classes::TComponent* Part, const std::string& Key, std::string& Shown) {
+  auto* control = dynamic_cast<T*>(Part);
+  if (!control) return false;
+  Translate(Key, control->Caption(), [control](const std::string& S) { control->SetCaption(S); });
+  Shown = control->Caption();
+  return true;
+}
+
+bool TranslateCaption(Classes::TComponent* Part, const std::string& Key, std::string& Shown) {
+  return TranslateCaptionOf<Forms::TForm>(Part, Key, Shown) ||
+         TranslateCaptionOf<ComCtrls::TTabSheet>(Part, Key, Shown) ||
+         TranslateCaptionOf<Buttons::TSpeedButton>(Part, Key, Shown) ||
+         TranslateCaptionOf<Buttons::TBitBtn>(Part, Key, Shown) ||
+         TranslateCaptionOf<StdCtrls::TCheckBox>(Part, Key, Shown) ||
+         TranslateCaptionOf<StdCtrls::TLabel>(Part, Key, Shown) ||
+         TranslateCaptionOf<StdCtrls::TGroupBox>(Part, Key, Shown);
+}
+
+void TranslatePart(Classes::TComponent* Part, const std::string& Prefix) {
+  std::string caption;
+  TranslateCaption(Part, Prefix + "Caption", caption);
+  if (auto* control = dynamic_cast<Controls::TControl*>(Part)) {
+    Translate(Prefix + "Hint", control->Hint(), [control](const std::string& S) { control->SetHint(S); });
+    // A control is named by its caption, and setting the caption named it anew; only a
+    // name of its own is translated.
+    const std::string name = Accessible::Name(*control);
+    if (name != caption)
+      Translate(Prefix + "AccessibleName", name, [control](const std::string& S) { Accessible::SetName(*control, S); });
+  }
+  if (auto* dialog = dynamic_cast<Dialogs::TOpenDialog*>(Part))
+    Translate(Prefix + "Filter", dialog->Filter, [dialog](const std::string& S) { dialog->Filter = S; });
+}
 
 }  // namespace
+
+ResourceModule::TLoadResult LoadLanguageModule(const std::string& PackageFileName) {
+  return LoadLanguageModule(PackageFileName, ResourceModule::UserLanguage());
+}
+
+ResourceModule::TLoadResult LoadLanguageModule(const std::string& PackageFileName, const std::string& Language) {
+  RegisterOnce();
+  return ResourceModule::LoadForModule(PackageFileName, Language, LanguageRules());
+}
+
+void UseEnglish() {
+  RegisterTexts();
+  ResourceModule::RestoreEnglish();
+}
+
+void TranslateForm(Forms::TForm& Form) {
+  const std::string formKey = Form.ClassName() + ".";
+  TranslatePart(&Form, formKey);
+  for (int i = 0; i < Form.ComponentCount(); ++i) {
+    Classes::TComponent* part = Form.Components(i);
+    if (!part->Name().empty()) TranslatePart(part, formKey + part->Name() + ".");
+  }
+}
 
 void RegisterTexts() {
   for (const TEntry& e : kTexts) SysUtils::RegisterStr(e.Ident, e.Text);

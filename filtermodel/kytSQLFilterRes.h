@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "host/rtl/ResourceModule.h"
 #include "host/ui/Dialogs.h"
 
 namespace kytSQLFilterRes {
@@ -85,5 +86,27 @@ void Erro(int Ident, Dialogs::TMsgDlgType DlgType);
 // Erro, then the silent abort (SysUtils::EAbort): for an operation that has told the
 // user why it cannot go on.
 [[noreturn]] void ErroAbort(int Ident, Dialogs::TMsgDlgType DlgType);
+
+// Language modules: the texts of the table and the fixed captions of the dialogs in
+// the user's language, English where a module lacks one (host/rtl/ResourceModule.h
+// gives the file's name and format).
+
+// Loads the module for Language (default: the user's, from the locale) that lies beside
+// the library PackageFileName, after registering the table. The default date pattern
+// (sDefaultDateFormat) stays as it is: it is a stored property's default, and forms
+// would mean another date order in another language. Comparison texts stay pairwise
+// different, as the dialog tells comparisons apart by their text. Never throws; says
+// what it took and skipped.
+ResourceModule::TLoadResult LoadLanguageModule(const std::string& PackageFileName);
+ResourceModule::TLoadResult LoadLanguageModule(const std::string& PackageFileName, const std::string& Language);
+
+// Back to the English texts and captions; dialogs built afterwards show English.
+void UseEnglish();
+
+// Gives the form and its named parts the loaded module's texts for their Caption, Hint,
+// AccessibleName (what a screen reader reads) and, for file dialogs, Filter, keyed
+// "<form class>.<property>" and "<form class>.<name>.<property>".
+// Called once the layout is built; what it finds is the English default of each key.
+void TranslateForm(Forms::TForm& Form);
 
 }  // namespace kytSQLFilterRes
