@@ -3,7 +3,10 @@
 
 #include "host/rtl/Classes.h"
 
+// Names declared in namespace detail stay inside the shared library that defines them
+// (the library's export list leaves that namespace out).
 namespace kytSQLFilterForm {
+namespace detail {
 
 // Holds a string list's change events back for a batch of changes.
 class TUpdateGuard {
@@ -16,5 +19,9 @@ class TUpdateGuard {
  private:
   Classes::TStrings& FList;
 };
+
+}  // namespace detail
+
+using detail::TUpdateGuard;
 
 }  // namespace kytSQLFilterForm

@@ -11,12 +11,10 @@
 #include "components/kytBDEFilter.h"
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
-#include "dataaccess/bde/BDE_Register.h"
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 #include "dataaccess/ibobjects/IB_Components.h"
-#include "dataaccess/ibobjects/IB_Register.h"
 #include "host/rtl/ClassesFiler.h"
 #include "host/rtl/SafeFile.h"
 #include "host/rtl/SysUtils.h"
@@ -151,23 +149,10 @@ std::string Reason(const std::exception& E) {
 
 }  // namespace
 
-void RegisterDemoClasses() {
-  static const bool registered = [] {
-    IB_Register::RegisterClasses();
-    BDE_Register::RegisterClasses();
-    kytIBOFilter::Register();
-    kytIBDFilter::Register();
-    kytBDEFilter::Register();
-    return true;
-  }();
-  (void)registered;
-}
-
 TDemoForm::TDemoForm() = default;
 TDemoForm::~TDemoForm() = default;
 
 std::string TDemoForm::Load(const TDemoData& Data) {
-  RegisterDemoClasses();
   FDir = Data.Dir;
   FFile = Data.FormFile;
   FRoot.reset();

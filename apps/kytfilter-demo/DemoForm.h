@@ -23,11 +23,6 @@ class TkytCustomFilter;
 
 namespace kytdemo {
 
-// Registers the classes of the form for form files and the filter components'
-// design-time side (their palette entries and the property editor of FilterFieldDefs).
-// The first call does it; later calls do nothing.
-void RegisterDemoClasses();
-
 class TDemoForm {
  public:
   // An empty form; Load fills it.

@@ -28,6 +28,9 @@
 #include "components/kytFilterBase.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/model/DataSetModel.h"
+#include "packages/kytBDEFilterPkg.h"
+#include "packages/kytFilterBasePkg.h"
+#include "packages/kytIBOFilterPkg.h"
 #include "host/designer/DesignIntf.h"
 #include "host/rtl/SysUtils.h"
 #include "host/ui/AnsiText.h"
@@ -90,7 +93,9 @@ class TMainWindow::TFormDesigner : public DesignIntf::TDesigner {
 };
 
 TMainWindow::TMainWindow(QWidget* Parent) : QMainWindow(Parent), FDesigner(std::make_unique<TFormDesigner>(*this)) {
-  RegisterDemoClasses();
+  PackageLoader::InitPackage(*kytFilterBasePkg_Frame());
+  PackageLoader::InitPackage(*kytIBOFilterPkg_Frame());
+  PackageLoader::InitPackage(*kytBDEFilterPkg_Frame());
   setWindowTitle(QStringLiteral("KYT filter demo - sample orders"));
   BuildLayout();
   resize(kWidth, kHeight);

@@ -33,8 +33,9 @@ class TMainWindow : public QMainWindow {
   // The grid reads at most this many rows of a result.
   static constexpr int kMaxRows = 100000;
 
-  // Parent takes ownership (Qt's tree) when not null. Registers the classes of the
-  // demo's form (RegisterDemoClasses). The window shows no query until Start.
+  // Parent takes ownership (Qt's tree) when not null. Brings in the packages the demo
+  // links (the classes of its form, the filters' design-time side) on first
+  // construction. The window shows no query until Start.
   explicit TMainWindow(QWidget* Parent = nullptr);
   ~TMainWindow() override;
 

@@ -220,9 +220,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kytfilter-demo"));
   QApplication::setOrganizationName(QStringLiteral("KYT"));
-  // The classes of the demo's form file and the filter components' design-time side.
-  kytdemo::RegisterDemoClasses();
-
   const std::string dir = o.dataDir.empty() ? kytdemo::DefaultDataDir() : o.dataDir;
   if (dir.empty()) {
     std::fprintf(stderr, "kytfilter-demo: the system names no data folder; give one with --data-dir\n");

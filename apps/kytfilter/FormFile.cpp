@@ -4,15 +4,16 @@
 #include "components/kytBDEFilter.h"
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
-#include "dataaccess/bde/BDE_Register.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IB_Components.h"
-#include "dataaccess/ibobjects/IB_Register.h"
 #include "filtermodel/kytSQLFilterRes.h"
 #include "host/rtl/ClassesFiler.h"
 #include "host/rtl/SafeFile.h"
 #include "host/rtl/SysUtils.h"
 #include "host/ui/Forms.h"
+#include "packages/kytBDEFilterPkg.h"
+#include "packages/kytFilterBasePkg.h"
+#include "packages/kytIBOFilterPkg.h"
 
 namespace kytcli {
 
@@ -27,20 +28,11 @@ Classes::TComponent* FindIn(Classes::TComponent& Owner, const std::string& Name)
 
 }  // namespace
 
-void RegisterFormClasses() {
-  static const bool registered = [] {
-    IB_Register::RegisterClasses();
-    BDE_Register::RegisterClasses();
-    kytIBOFilter::Register();
-    kytIBDFilter::Register();
-    kytBDEFilter::Register();
-    return true;
-  }();
-  (void)registered;
-}
-
 std::unique_ptr<Classes::TComponent> LoadForm(const std::string& File) {
-  RegisterFormClasses();
+  // The packages this program links: the classes a form file of the filters may hold.
+  PackageLoader::InitPackage(*kytFilterBasePkg_Frame());
+  PackageLoader::InitPackage(*kytIBOFilterPkg_Frame());
+  PackageLoader::InitPackage(*kytBDEFilterPkg_Frame());
   const std::string text = ReadInput(File);
   try {
     return std::unique_ptr<Classes::TComponent>(Classes::TextToComponent(text, nullptr));

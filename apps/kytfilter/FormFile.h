@@ -10,12 +10,8 @@
 
 namespace kytcli {
 
-// Registers, once, everything a form file of the filter components holds: the roots
-// TDataModule and TForm, the three query classes, and the three filter units (for form
-// files, the palette and the property editor of FilterFieldDefs).
-void RegisterFormClasses();
-
-// The component tree of the form file File; the caller owns the root. A TForm root
+// The component tree of the form file File; the caller owns the root. Brings in the
+// packages the program links first (the classes a form file of the filters may hold). A TForm root
 // needs a QApplication. A message box of a property setter (a bad date pattern) goes to
 // the UI host first.
 // Raises Failure "kytfilter: cannot read FILE: reason" when the file cannot be read, and

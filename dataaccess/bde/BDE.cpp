@@ -104,7 +104,7 @@ DbiDb::~DbiDb() { sqlite3_close_v2(Handle); }
 
 // ---- errors ---------------------------------------------------------------------------
 
-DBIResult SetLastError(DBIResult Code, int Native, const std::string& Message) {
+DBIResult detail::SetLastError(DBIResult Code, int Native, const std::string& Message) {
   DBIErrInfo& info = LastError();
   info.iError = Code;
   info.iNativeError = Native;
@@ -112,13 +112,13 @@ DBIResult SetLastError(DBIResult Code, int Native, const std::string& Message) {
   return Code;
 }
 
-void RaiseSqlite(sqlite3* Db, int Rc, const std::string& Context) {
+void detail::RaiseSqlite(sqlite3* Db, int Rc, const std::string& Context) {
   std::string msg = DB::Utf8ToAnsi(Db ? sqlite3_errmsg(Db) : sqlite3_errstr(Rc));
   if (!Context.empty()) msg = Context + " " + msg;
   throw DBTables::EDBEngineError({DBIERR_QRYSYNTAX, Db ? sqlite3_extended_errcode(Db) : Rc, msg});
 }
 
-sqlite3_stmt* PrepareOne(sqlite3* Db, const std::string& Utf8) {
+sqlite3_stmt* detail::PrepareOne(sqlite3* Db, const std::string& Utf8) {
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
   int rc = sqlite3_prepare_v2(Db, Utf8.c_str(), static_cast<int>(Utf8.size()), &stmt, &tail);

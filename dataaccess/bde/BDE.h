@@ -32,7 +32,10 @@ constexpr int DBIMAXTBLNAMELEN = 260;
 enum DBIQryLang : int { qrylangQBE = 1, qrylangSQL = 2 };
 enum DBILockType : int { dbiNOLOCK = 0, dbiREADLOCK = 1, dbiWRITELOCK = 2 };
 
-struct DbiDb;
+namespace detail {
+struct DbiDb;  // the engine's connection, private to the data access
+}
+using detail::DbiDb;
 struct DbiStmt;
 struct DbiCur;
 // A database, as a query gives it (DBTables::TQuery::DBHandle); not owned by callers.

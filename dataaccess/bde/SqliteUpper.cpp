@@ -38,7 +38,7 @@ void AnsiUpper(sqlite3_context* Context, int, sqlite3_value** Args) {
 
 }  // namespace
 
-int RegisterAnsiUpper(sqlite3* Db) {
+int detail::RegisterAnsiUpper(sqlite3* Db) {
   return sqlite3_create_function_v2(Db, "UPPER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, AnsiUpper, nullptr,
                                     nullptr, nullptr);
 }

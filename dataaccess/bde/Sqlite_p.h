@@ -9,7 +9,10 @@
 
 #include "dataaccess/bde/BDE.h"
 
+// Names declared in namespace detail stay inside the shared library that defines them
+// (the library's export list leaves that namespace out).
 namespace BDE {
+namespace detail {
 
 // One open SQLite database, shared by every query on the same file.
 struct DbiDb {
@@ -46,5 +49,13 @@ int RegisterAnsiUpper(sqlite3* Db);
 // Prepares the first statement of Utf8 on Db. Raises EDBEngineError when SQLite
 // rejects it, or when text other than blanks and comments follows it.
 sqlite3_stmt* PrepareOne(sqlite3* Db, const std::string& Utf8);
+
+}  // namespace detail
+
+using detail::DbiDb;
+using detail::PrepareOne;
+using detail::RaiseSqlite;
+using detail::RegisterAnsiUpper;
+using detail::SetLastError;
 
 }  // namespace BDE

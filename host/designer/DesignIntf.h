@@ -118,8 +118,9 @@ TPropertyEditorClass EditorClass() {
 
 // ---- Registration ----------------------------------------------------------------------
 
-// Who registered something: 0 the program itself, else a loaded module's handle.
-using TModuleId = uintptr_t;
+// Who registered something: 0 the program itself, else a loaded module's tag (the same
+// tags as the form-file class registry's).
+using TModuleId = TypInfo::TModuleId;
 
 // Puts the classes (registered with TypInfo::RegisterClass, by name) on the palette
 // page Page, after those already there; a class already on the palette moves to the

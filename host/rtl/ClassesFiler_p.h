@@ -7,6 +7,8 @@
 #include "host/rtl/Classes.h"
 #include "host/rtl/ClassesFiler.h"
 
+// The library's export list leaves this namespace out: its names stay inside.
+
 namespace Classes::FilerText {
 
 inline bool IsIdentStart(char C) {
@@ -20,3 +22,4 @@ using Classes::QuoteString;
 inline std::string Describe(const TComponent& C) { return C.Name().empty() ? C.ClassName() : C.Name(); }
 
 }  // namespace Classes::FilerText
+

@@ -3,16 +3,30 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "host/rtl/SysUtils.h"
 
 namespace TypInfo {
 
 namespace {
-// Keyed by the upper-cased class name; the values live on the heap so that a
-// registration of another class leaves the pointers FindClass handed out valid.
-std::map<std::string, std::unique_ptr<TClassInfo>>& Registry() {
-  static std::map<std::string, std::unique_ptr<TClassInfo>> R;
+// One registration of a class, and the module that made it.
+struct TSlot {
+  TModuleId Module;
+  std::unique_ptr<TClassInfo> Info;
+};
+
+// Keyed by the upper-cased class name; the latest registration last. The values live on
+// the heap so that a registration of another class leaves the pointers FindClass handed
+// out valid.
+struct TRegistry {
+  std::map<std::string, std::vector<TSlot>> Classes;
+  TModuleId Current = 0;
+};
+
+TRegistry& Registry() {
+  static TRegistry R;
   return R;
 }
 }  // namespace
@@ -46,13 +60,26 @@ const bool kHostClasses = [] {
 }  // namespace
 
 void RegisterClass(TClassInfo Info) {
-  auto& Slot = Registry()[SysUtils::UpperCase(Info.ClassName)];
-  Slot = std::make_unique<TClassInfo>(std::move(Info));
+  TRegistry& R = Registry();
+  std::vector<TSlot>& Slots = R.Classes[SysUtils::UpperCase(Info.ClassName)];
+  std::erase_if(Slots, [&](const TSlot& S) { return S.Module == R.Current; });
+  Slots.push_back({R.Current, std::make_unique<TClassInfo>(std::move(Info))});
 }
 
 const TClassInfo* FindClass(const std::string& ClassName) {
-  auto It = Registry().find(SysUtils::UpperCase(ClassName));
-  return It == Registry().end() ? nullptr : It->second.get();
+  const TRegistry& R = Registry();
+  auto It = R.Classes.find(SysUtils::UpperCase(ClassName));
+  return It == R.Classes.end() ? nullptr : It->second.back().Info.get();
+}
+
+TModuleId SetRegisteringModule(TModuleId Module) { return std::exchange(Registry().Current, Module); }
+
+void UnregisterModule(TModuleId Module) {
+  auto& Classes = Registry().Classes;
+  for (auto It = Classes.begin(); It != Classes.end();) {
+    std::erase_if(It->second, [&](const TSlot& S) { return S.Module == Module; });
+    It = It->second.empty() ? Classes.erase(It) : std::next(It);
+  }
 }
 
 std::vector<const TPropInfo*> GetPropList(const std::string& ClassName) {

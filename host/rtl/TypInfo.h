@@ -83,11 +83,25 @@ struct TClassInfo {
   std::vector<TPropInfo> Props;  // own published properties, in order
 };
 
-// Replaces a registration of the same name (without regard to letter case); pointers to
-// the old registration and its properties become invalid.
+// Who registers a class: 0 the program itself, else a loaded module (a package loader
+// sets it while a module's code runs, so that unloading takes the module's classes away).
+using TModuleId = uintptr_t;
+
+// Replaces a registration of the same name (without regard to letter case) by the same
+// module; pointers to that registration and its properties become invalid. A class that
+// another module registered stays underneath and comes back when the new registration's
+// module is unloaded.
 void RegisterClass(TClassInfo Info);
-// Case-insensitive; null when unknown. Valid until the class is registered again.
+// Case-insensitive; the latest registration, or null when unknown. Valid until the class
+// is registered again or its module is unloaded.
 const TClassInfo* FindClass(const std::string& ClassName);
+
+// Registrations made from now on belong to Module (0: the program). Returns the module
+// that was current, so that a loader can put it back.
+TModuleId SetRegisteringModule(TModuleId Module);
+// Removes every class Module registered; where it had replaced another module's class,
+// that one is found again.
+void UnregisterModule(TModuleId Module);
 // Published properties of a class, its ancestors' first, in declaration order. A
 // property a class declares again under an ancestor's name (to give it another default)
 // takes the ancestor's place. Empty for an unknown class; the chain stops at an unknown
