@@ -104,6 +104,20 @@ class DialogTest : public ::testing::Test {
     return -1;
   }
 
+  // The filter the pictures show: three lines, the first two in parentheses, joined by
+  // OR and AND, and the SQL panel open.
+  void FillPictureLines() {
+    form->SetCaption("Filter selection");
+    form->btParenteses->Click();
+    form->eBGroup1->TypeText("(");
+    SetLine(1, "Name", "Start with", "Smi", 2);
+    SetLine(2, "Total", ">=", "100");
+    Line(2).EGroup->TypeText(")");
+    SetLine(2, "", "", "", 1);
+    SetLine(3, "Shipped", "<", "12311999");
+    form->btSee->Click();
+  }
+
   // Runs the builder; returns the memo lines. Aborted tells whether it ended with the
   // silent abort.
   std::vector<std::string> Build(bool* Aborted = nullptr) {

@@ -7,15 +7,7 @@ namespace dialogtest {
 namespace {
 
 TEST_F(DialogTest, Screenshots) {
-  form->SetCaption("Filter selection");
-  form->btParenteses->Click();
-  form->eBGroup1->TypeText("(");
-  SetLine(1, "Name", "Start with", "Smi", 2);
-  SetLine(2, "Total", ">=", "100");
-  Line(2).EGroup->TypeText(")");
-  SetLine(2, "", "", "", 1);
-  SetLine(3, "Shipped", "<", "12311999");
-  form->btSee->Click();
+  FillPictureLines();
   form->show();
   Shoot(*form, "filter-dialog.png", 531, 299);
   EXPECT_EQ(form->MemoSQL->Lines()->Count(), 3);

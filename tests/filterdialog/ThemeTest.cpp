@@ -18,15 +18,7 @@ class ThemeTest : public DialogTest {
   // the SQL shown, two fixed ordering entries with the second one selected, and a
   // description.
   void Fill() {
-    form->SetCaption("Filter selection");
-    form->btParenteses->Click();
-    form->eBGroup1->TypeText("(");
-    SetLine(1, "Name", "Start with", "Smi", 2);
-    SetLine(2, "Total", ">=", "100");
-    Line(2).EGroup->TypeText(")");
-    SetLine(2, "", "", "", 1);
-    SetLine(3, "Shipped", "<", "12311999");
-    form->btSee->Click();
+    FillPictureLines();
     NoFixedOrd = 2;
     form->InitOrdemData();
     form->Ordered->Items()->SetText("CUSTOMER.NAME\r\nORDERS.TOTAL\r\nORDERS.SHIPPED\r\n");
