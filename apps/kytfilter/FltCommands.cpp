@@ -153,6 +153,8 @@ void ParseJson(const std::string& Json, std::string& Description, FilterArray& R
   if (!doc.isObject()) Unfit("(top)", "not an object");
   const QJsonObject top = doc.object();
   Description = Text(Member(top, "description", "description"), "description", 1024);
+  // The file ends the description at its first zero byte: the rest would be lost.
+  if (Description.find('\0') != std::string::npos) Unfit("description", "holds the character U+0000");
 
   const QJsonValue crit = Member(top, "criteria", "criteria");
   if (!crit.isArray()) Unfit("criteria", "not an array");

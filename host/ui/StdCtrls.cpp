@@ -196,8 +196,11 @@ class TComboBox::TModel : public QAbstractListModel {
     if (!Index.isValid() || Index.row() >= rowCount()) return false;
     if (Role != Qt::DisplayRole && Role != Qt::EditRole && Role != Qt::UserRole) return false;
     TRow& row = Own()[Index.row()];
-    if (Role == Qt::UserRole) row.Data = Value;
-    else row.Text = Value.toString();
+    if (Role == Qt::UserRole) {
+      row.Data = Value;
+    } else {
+      row.Text = Value.toString();
+    }
     emit dataChanged(Index, Index, {Role});
     return true;
   }

@@ -38,6 +38,36 @@ TEST(KytfilterFlt, MakeShowMakeGivesTheSameFile) {
   fs::remove_all(dir);
 }
 
+// JSON that flt make refuses, naming the key, and writes no file for. Rows found by
+// fuzzing stay here.
+TEST(KytfilterFlt, MakeRefusesWhatAFilterFileCannotHold) {
+  fs::path dir = fs::temp_directory_path() / ("kytflt-bad-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const struct {
+    const char* name;
+    std::string json;
+    const char* key;
+  } rows[] = {
+      {"description not a string", "{\"description\": 1}", "description"},
+      // A filter file ends the description at a zero byte; the text after it was lost.
+      {"zero character in the description",
+       "{\"description\": \"a\\u0000b\", \"criteria\": [], \"ordering\": []}", "description"},
+      {"operation not an integer",
+       "{\"description\": \"\", \"criteria\": [{\"beginGroup\": \"\", \"fieldName\": \"A\", "
+       "\"tableName\": \"\", \"operator\": \"=\", \"value\": \"1\", \"endGroup\": \"\", "
+       "\"operation\": 0.5}], \"ordering\": []}",
+       "criteria[0].operation"},
+  };
+  for (const auto& row : rows) {
+    const std::string out = (dir / "c.flt").string();
+    CliResult r = RunCli({"flt", "make", out}, row.json);
+    EXPECT_EQ(r.code, 1) << row.name;
+    EXPECT_NE(r.err.find(row.key), std::string::npos) << row.name << ": " << r.err;
+    EXPECT_FALSE(fs::exists(out)) << row.name;
+  }
+  fs::remove_all(dir);
+}
+
 // A filter file from its JSON form, turned into its WHERE clause by the dialog.
 TEST(KytfilterFlt, WhereBuildsTheDialogsClause) {
   fs::path dir = fs::temp_directory_path() / ("kytwhere-" + std::to_string(::getpid()));
