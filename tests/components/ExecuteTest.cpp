@@ -2,6 +2,7 @@
 // with the criteria entered in the real filter dialog.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "sqltext/Parse.h"
 #include "tests/components/ComponentFixture.h"
@@ -561,8 +562,8 @@ TYPED_TEST(ExecuteTest, ComponentsDestroyedDuringExecute) {
       {"apply_handler_destroys_its_component",
        [](Self& T) {
          T.filter->OnApplySQL.Code = [&T](std::string&) {
-           delete T.filter;
-           T.filter = nullptr;
+           // The closure goes with the component: nothing of it is used after the delete.
+           delete std::exchange(T.filter, nullptr);
          };
          AcceptLines({{"TOTAL", ">", "100"}});
        },
@@ -570,8 +571,8 @@ TYPED_TEST(ExecuteTest, ComponentsDestroyedDuringExecute) {
       {"init_handler_destroys_its_component",
        [](Self& T) {
          T.filter->OnInitFilterData.Code = [&T](kytSQLFilterStruc::FilterArray&) {
-           delete T.filter;
-           T.filter = nullptr;
+           // The closure goes with the component: nothing of it is used after the delete.
+           delete std::exchange(T.filter, nullptr);
          };
        },
        true},

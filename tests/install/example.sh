@@ -18,6 +18,13 @@ done
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Libraries built with the sanitizers need programs built with them: their run-time
+# has to be loaded first.
+sanitize=()
+if grep -q '^KYT_SANITIZE:BOOL=ON$' "$build/CMakeCache.txt"; then
+  sanitize=(-fsanitize=address,undefined -fno-sanitize-recover=all)
+  launcher+=(-DCMAKE_CXX_FLAGS="${sanitize[*]}" -DCMAKE_EXE_LINKER_FLAGS="${sanitize[*]}")
+fi
 cmake -S "$src/examples/filter-browser" -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build "$work/example" >/dev/null
@@ -32,7 +39,7 @@ int main() {
   std::printf("%s\n", where.c_str());
 }
 CPP
-PKG_CONFIG_PATH="$prefix/lib/pkgconfig" c++ "$work/toolkit.cpp" -o "$work/toolkit" \
+PKG_CONFIG_PATH="$prefix/lib/pkgconfig" c++ "${sanitize[@]}" "$work/toolkit.cpp" -o "$work/toolkit" \
   $(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs kytsqltext) -Wl,-rpath,"$prefix/lib"
 [ "$("$work/toolkit")" = "WHERE A = 1" ] || { echo "the toolkit through pkg-config gave: $("$work/toolkit")" >&2; exit 1; }
 
