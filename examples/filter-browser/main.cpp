@@ -1,4 +1,4 @@
-// A Qt data browser in about fifty lines: a table over a SQLite query and a Filter
+// A Qt data browser in about seventy lines: a table over a SQLite query and a Filter
 // button that lets the user filter and order it with TkytBDEFilter.
 //
 //   filter-browser DATABASE.sqlite "SELECT ... FROM ..."            a window
