@@ -29,13 +29,7 @@ class ThemeTest : public DialogTest {
 };
 
 TEST_F(ThemeTest, EveryTextReadsOnEveryPageInBothThemes) {
-  struct Row {
-    const char* Name;
-    bool Dark;
-    bool Fresh;  // the dialog made under the theme, else the theme changed while it is shown
-  };
-  const Row rows[] = {{"light", false, true}, {"dark", true, true}, {"dark after light", true, false}};
-  for (const Row& r : rows) {
+  for (const TThemeCase& r : kThemeCases) {
     const QPalette palette = r.Dark ? DarkPalette() : LightPalette();
     TThemeScope made(r.Fresh ? palette : LightPalette());  // the theme the dialog is made under
     Create();

@@ -184,6 +184,16 @@ inline int ExpectTextsReadable(QWidget& Dialog, const std::string& Context) {
   return static_cast<int>(texts.size());
 }
 
+// The themes every dialog is checked under: light, dark, and dark switched on while the
+// dialog is shown (Fresh false: the dialog is made under the light theme first).
+struct TThemeCase {
+  const char* Name;
+  bool Dark;
+  bool Fresh;
+};
+inline constexpr TThemeCase kThemeCases[] = {
+    {"light", false, true}, {"dark", true, true}, {"dark after light", true, false}};
+
 // The name of a picture of a theme at the screen's scaling: "-dark" for the dark theme,
 // "@2x" at 200 percent.
 inline std::string ThemedName(const std::string& Base, bool Dark, qreal Ratio) {
