@@ -62,6 +62,8 @@ class TBDEVariant : public TDataSetVariant {
   // This component offers no optional comparison until the developer asks for them.
   TSpecialOperators InitialSpecialOperators() const override { return {}; }
   bool SpecialOperatorsHaveDefault() const override { return false; }
+  // The query runs on SQLite: the condition is written in its SQL.
+  TSqlDialect Dialect(Classes::TComponent&) const override { return sdSQLite; }
 
   std::string GetSQL(Classes::TComponent& Query) const override { return Engine(Query).SQL()->Text(); }
   void SetSQL(Classes::TComponent& Query, const std::string& SQL) const override { Engine(Query).SQL()->SetText(SQL); }

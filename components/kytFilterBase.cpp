@@ -25,6 +25,9 @@ namespace {
 
 constexpr Dialogs::TMsgDlgType mtError = Dialogs::TMsgDlgType::mtError;
 
+// The date pattern of SQL a component starts with (and the form-file default).
+constexpr const char* kInitialSQLDateFormat = "mm/dd/yyyy";
+
 [[noreturn]] void BadImage(const std::string& Why) {
   throw Classes::EReadError("Invalid field definitions image: " + Why);
 }
@@ -111,6 +114,14 @@ TTypeMapping DataSetFieldType(int FieldTypeOrdinal) {
 
 void TFilterVariant::AfterQueryColumns(Classes::TComponent&, TCampos&) const {}
 
+kytSQLFilterStruc::TSqlDialect TFilterVariant::Dialect(Classes::TComponent&) const {
+  return kytSQLFilterStruc::sdFirebird;
+}
+
+bool TFilterVariant::UseParameters(const Classes::TPersistent&) const { return false; }
+
+void TFilterVariant::SetParams(Classes::TComponent&, const kytSQLFilterStruc::TSqlParams&) const {}
+
 void TDataSetVariant::SetSQLWhere(std::string& SQL, const std::string& Clause) const { Parse::SetSQLWhere(SQL, Clause); }
 void TDataSetVariant::SetSQLOrder(std::string& SQL, const std::string& Clause) const { Parse::SetSQLOrder(SQL, Clause); }
 
@@ -148,7 +159,7 @@ TkytCustomFilter::TkytCustomFilter(Classes::TComponent* AOwner, const TFilterVar
   FFilterDir.clear();
   FSortFields = FCaseSensitive = FAllowAllFields = false;
   // The initial patterns are known to be valid: no CheckDate.
-  FSQLDateFormat = "mm/dd/yyyy";
+  FSQLDateFormat = kInitialSQLDateFormat;
   FEditDateFormat = Text(sDefaultDateFormat);
 }
 
@@ -254,6 +265,8 @@ void TkytCustomFilter::SetDataSetComponent(Classes::TComponent* Value) {
   for (TExecution* run = FExecution; run != nullptr; run = run->Outer) watched = watched || run->Query == FDataSet;
   if (FDataSet && !watched) FDataSet->RemoveFreeNotification(this);
   FDataSet = Value;
+  FBoundSQL.clear();
+  FBoundParams.clear();
   if (FDataSet) FDataSet->FreeNotification(this);
 }
 
@@ -261,7 +274,11 @@ void TkytCustomFilter::Notification(Classes::TComponent* AComponent, Classes::TO
   Classes::TComponent::Notification(AComponent, Operation);
   if (Operation != Classes::TOperation::opRemove || AComponent == nullptr) return;
   // Only the linked query's removal unlinks: another query going away leaves the link.
-  if (AComponent == FDataSet) FDataSet = nullptr;
+  if (AComponent == FDataSet) {
+    FDataSet = nullptr;
+    FBoundSQL.clear();
+    FBoundParams.clear();
+  }
   for (TExecution* run = FExecution; run != nullptr; run = run->Outer)
     if (run->Query == AComponent) run->Query = nullptr;
 }
@@ -343,6 +360,8 @@ bool TkytCustomFilter::Execute() {
   InitCamposData(Campos, false);
   std::string previous;
   GetActualSQL(FDataSet, previous);
+  const TSqlParams previousParams = ParamsOf(previous);
+  const TSqlDialect dialect = FVariant.Dialect(*FDataSet);
   kytSQLFilterForm::OperatorsOk = FSpecialOperators;
 
   // Owned by this component for the call, and freed on every way out of it.
@@ -353,8 +372,10 @@ bool TkytCustomFilter::Execute() {
   form->SetCaption(FCaption);
   form->SaveFilter->SetInitialDir(FFilterDir);
   form->OpenFilter->SetInitialDir(FFilterDir);
-  form->SQLDateFormat = FSQLDateFormat;
+  form->SQLDateFormat = DialogSQLDateFormat(dialect);
   form->EditDateFormat = FEditDateFormat;
+  form->Dialect = dialect;
+  form->UseParameters = FVariant.UseParameters(*this);
   if (OnInitFilterData) {
     OnInitFilterData.Code(Filter);
     run.CheckAlive();
@@ -384,13 +405,34 @@ bool TkytCustomFilter::Execute() {
   const int modalResult = form->ShowModal();
   run.CheckAlive();
   if (modalResult != Dialogs::mrOk) return false;
-  return Apply(*form, run, previous);
+  return Apply(*form, run, previous, previousParams);
+}
+
+std::string TkytCustomFilter::DialogSQLDateFormat(TSqlDialect Dialect) const {
+  // Firebird reads the initial pattern; SQLite compares dates as their ISO text, and
+  // PostgreSQL reads "mm/dd" or "dd/mm" by a setting of the session.
+  if (Dialect != sdFirebird && FSQLDateFormat == kInitialSQLDateFormat) return "yyyy-mm-dd";
+  return FSQLDateFormat;
+}
+
+void TkytCustomFilter::SetStatement(Classes::TComponent& Query, const std::string& Text, const TSqlParams& Params) {
+  SetActualSQL(&Query, Text);
+  FVariant.SetParams(Query, Params);
+  if (&Query != FDataSet) return;
+  // As the query gives it back, which is what the next statement is compared with.
+  FBoundSQL = FVariant.GetSQL(Query);
+  FBoundParams = Params;
+}
+
+TSqlParams TkytCustomFilter::ParamsOf(const std::string& Text) const {
+  return Text == FBoundSQL ? FBoundParams : TSqlParams();
 }
 
 // Steps after the dialog was accepted: the new statement in place and open, the
 // criteria kept. Any failure restores the previous statement on the query linked when
 // Execute began and gives false.
-bool TkytCustomFilter::Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous) {
+bool TkytCustomFilter::Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous,
+                             const TSqlParams& PreviousParams) {
   Classes::TStrings& ordered = *Form.Ordered->Items();
   try {
     FCaseSensitive = Form.ckCase->Checked();
@@ -412,7 +454,7 @@ bool TkytCustomFilter::Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Ru
     }
     Classes::TComponent& query = Query();
     FVariant.Close(query);
-    SetActualSQL(&query, sql);
+    SetStatement(query, sql, Form.Params);
     FVariant.Open(query);
     // Accepted without any criterion: the query no longer uses the old lines, so the
     // next Execute must not offer them.
@@ -424,8 +466,13 @@ bool TkytCustomFilter::Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Ru
     // A query destroyed meanwhile has no statement left to restore.
     if (Run.Query == nullptr) return false;
     if (FVariant.Active(*Run.Query)) FVariant.Close(*Run.Query);
-    SetActualSQL(Run.Query, Previous);
-    FVariant.Open(*Run.Query);
+    SetStatement(*Run.Query, Previous, PreviousParams);
+    // The previous statement fails as well when the cause was the database (its file
+    // gone, the server stopped): it stays in place, closed, and the user was told.
+    try {
+      FVariant.Open(*Run.Query);
+    } catch (const SysUtils::Exception&) {
+    }
     return false;
   }
 }
@@ -437,13 +484,14 @@ void TkytCustomFilter::ClearFilter() {
   std::string sql = previous;
   const std::string constant = FConstSQLWhere->Text();
   FVariant.SetSQLWhere(sql, constant.empty() ? std::string() : " WHERE " + constant);
+  const TSqlParams previousParams = ParamsOf(previous);
   FVariant.Close(query);
   try {
-    SetActualSQL(&query, sql);
+    SetStatement(query, sql, {});
     FVariant.Open(query);
   } catch (...) {
     Erro(sErrorSettingSQL, mtError);
-    SetActualSQL(&query, previous);
+    SetStatement(query, previous, previousParams);
   }
 }
 

@@ -113,6 +113,16 @@ class TFilterVariant {
   // Describes the columns of the readable scratch query, which reads Table.
   virtual void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef& Table,
                              std::vector<TColumnInfo>& Columns) const = 0;
+
+  // The engine the query's statement is written for. The default is Firebird.
+  virtual kytSQLFilterStruc::TSqlDialect Dialect(Classes::TComponent& Query) const;
+  // Whether the filter's condition is written with "?" markers and the values passed
+  // as bind parameters (SetParams) rather than as literals. The default is false.
+  virtual bool UseParameters(const Classes::TPersistent& Filter) const;
+  // Gives Query the values of the markers of the text just set with SetSQL, in order;
+  // called after every SetSQL that is followed by Open, with the empty list when the
+  // text has no markers. The default does nothing.
+  virtual void SetParams(Classes::TComponent& Query, const kytSQLFilterStruc::TSqlParams& Params) const;
 };
 
 // What the two variants over datasets (DB::TDataSet) share: opening, closing and the
@@ -197,15 +207,21 @@ class TkytCustomFilter : public Classes::TComponent {
   // query reopened with the new statement; false when the user cancelled, or when the
   // new statement failed (whatever a handler raised): then "Error opening the Dataset
   // with the NEW SQL" was shown and the previous statement is open again on the query
-  // that was linked when Execute began (unless that query is gone). Criteria and
+  // that was linked when Execute began (unless that query is gone; when it cannot open
+  // either, as when the database is unreachable, it stays in place closed). Criteria and
   // ordering name the columns as the statement does: by a table's alias where it has
   // one. Without a DataSet: message "You must set the Dataset !" and the silent abort
   // (SysUtils::EAbort); nothing is touched. A component destroyed during its Execute
   // ends it with the silent abort.
+  // The condition is written for the variant's Dialect; where the variant asks for
+  // parameters (UseParameters) it holds "?" markers, OnApplySQL sees them, and the values
+  // go to the query (SetParams) after the text and before it opens; the restored
+  // previous statement gets back the values this component had bound to it.
   bool Execute();
   // Puts the constant condition (or no condition) in place of the query's WHERE clause
   // and reopens it. A failure shows "Error trying to set SQL to :", restores the
-  // previous statement and leaves the query closed. Without a DataSet: as Execute.
+  // previous statement (with the values bound to it) and leaves the query closed.
+  // Without a DataSet: as Execute.
   void ClearFilter();
   // Opens the field-definitions editor; until it exists, says so in a message box.
   void CallFieldDefs();
@@ -280,7 +296,18 @@ class TkytCustomFilter : public Classes::TComponent {
   void BuildFromQuery(kytSQLFilterStruc::TCampos& ACampos);
   void DescribeTable(Classes::TComponent& Scratch, const kytSQLFilterStruc::TTableRef& Table,
                      std::vector<TColumnInfo>& Columns) const;
-  bool Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous);
+  bool Apply(kytSQLFilterForm::TformFilter& Form, TExecution& Run, const std::string& Previous,
+             const kytSQLFilterStruc::TSqlParams& PreviousParams);
+  // The date pattern of the dialog's SQL for Dialect: SQLDateFormat, except that on an
+  // engine other than Firebird the initial pattern gives way to the engine's own
+  // "yyyy-mm-dd".
+  std::string DialogSQLDateFormat(kytSQLFilterStruc::TSqlDialect Dialect) const;
+  // Sets Text and its parameter values as the linked query's statement (Query), and
+  // remembers the values as those of that text.
+  void SetStatement(Classes::TComponent& Query, const std::string& Text, const kytSQLFilterStruc::TSqlParams& Params);
+  // The values this component bound to the statement Text of the linked query; empty
+  // when it set no values with that text.
+  kytSQLFilterStruc::TSqlParams ParamsOf(const std::string& Text) const;
   void AddEntry(kytSQLFilterStruc::TCampos& ACampos, const TColumnInfo& Column,
                 kytSQLFilterStruc::TFKind Kind) const;
   Classes::TComponent& Query() const;
@@ -305,6 +332,10 @@ class TkytCustomFilter : public Classes::TComponent {
   kytSQLFilterStruc::TSpecialOperators FSpecialOperators;
   std::unique_ptr<Classes::TStringList> FLastOrder;
   TExecution* FExecution = nullptr;  // the innermost Execute of this component, if any
+  // The statement this component last set on the linked query and the values bound
+  // with it; forgotten when the link changes.
+  std::string FBoundSQL;
+  kytSQLFilterStruc::TSqlParams FBoundParams;
 };
 
 // The one variant object of class V, made on first use and kept for the process.

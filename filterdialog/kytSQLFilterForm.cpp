@@ -84,46 +84,6 @@ bool OnlyOf(const std::string& Text, char C) {
   return true;
 }
 
-// A number as SQL reads it: optional sign, digits with an optional decimal part (or
-// a decimal part alone), optional exponent.
-bool IsNumberLiteral(const std::string& V) {
-  std::size_t i = 0;
-  const std::size_t n = V.size();
-  auto digits = [&] {
-    const std::size_t start = i;
-    while (i < n && std::isdigit(static_cast<unsigned char>(V[i]))) ++i;
-    return i - start;
-  };
-  if (i < n && (V[i] == '+' || V[i] == '-')) ++i;
-  std::size_t count = digits();
-  if (i < n && V[i] == '.') {
-    ++i;
-    count += digits();
-  }
-  if (count == 0) return false;
-  if (i < n && (V[i] == 'e' || V[i] == 'E')) {
-    ++i;
-    if (i < n && (V[i] == '+' || V[i] == '-')) ++i;
-    if (digits() == 0) return false;
-  }
-  return i == n;
-}
-
-std::string DoubleQuotes(const std::string& V, char Quote) {
-  std::string out;
-  out.reserve(V.size() + 2);
-  for (char c : V) {
-    out += c;
-    if (c == Quote) out += c;
-  }
-  return out;
-}
-
-bool IsQuotedType(TFType T) {
-  using namespace kytSQLFilterStruc;
-  return T != fInteger && T != fFloat && T != fBoolean;
-}
-
 // The catalogue entry attached to the chosen item of a field drop-down, or null.
 TCampo* ChosenCampo(const TComboBox& Box) {
   const int index = Box.ItemIndex();
@@ -562,6 +522,7 @@ void TformFilter::MountSQL(TObject*) {
   Classes::TStrings& memo = *MemoSQL->Lines();
   TUpdateGuard batch(memo);
   memo.Clear();
+  Params.clear();
   if (!IsFilterDefined()) {
     if (!WhereText.empty()) memo.Add(WhereText);
     return;
@@ -593,37 +554,13 @@ std::string TformFilter::MountLine(int Line, int& Balance) {
   const TCampo* campo = ChosenCampo(*line.Campo);
   if (!campo) FailLine(Line, sInvalidField);
 
-  const bool isNull = op.find("Null") != std::string::npos;
-  const bool upper = !ckCase->Checked() && campo->DataType == kytSQLFilterStruc::fString && !isNull;
-  std::string s = opening + (upper ? "( UPPER(" + ColumnRef(*campo) + ")" : "( " + ColumnRef(*campo));
-  s += " " + op + " ";
-  s += isNull ? std::string(" )") : " " + ValueLiteral(*campo, line.Value->Text(), Line) + " )";
+  std::string s = opening + Condition(*campo, op, line.Value->Text(), Line);
   Balance -= CountParentheses(closing);
   s += closing;
   const int operation = line.Operation->ItemIndex();
   if (operation == 1) s += " AND";
   else if (operation == 2) s += " OR";
   return s;
-}
-
-std::string TformFilter::ValueLiteral(const TCampo& Campo, std::string Value, int Line) {
-  using namespace kytSQLFilterStruc;
-  const TFType type = Campo.DataType;
-  if (type == fDate || type == fDateTime) {
-    SysUtils::TDateTime date = 0;
-    if (!SysUtils::TryStrToDate(Value, date)) FailLine(Line, sProblemAtLine);
-    Value = SysUtils::FormatDateTime(SQLDateFormat, date);
-  } else if (!ckCase->Checked()) {
-    Value = SysUtils::AnsiUpperCase(Value);
-  }
-  // A value is a literal of its type and nothing more.
-  if ((type == fInteger || type == fFloat) && !IsNumberLiteral(Value)) FailLine(Line, sProblemAtLine);
-  if (type == fBoolean) {
-    const std::string upper = SysUtils::UpperCase(Value);
-    if (upper != "TRUE" && upper != "FALSE") FailLine(Line, sProblemAtLine);
-  }
-  if (!IsQuotedType(type)) return Value;
-  return StringQuote + DoubleQuotes(Value, StringQuote) + StringQuote;
 }
 
 void TformFilter::FailLine(int Line, int Message) {

@@ -159,6 +159,17 @@ class TformFilter : public Forms::TForm {
   // How the statement qualifies the columns of each catalogue table (aliases); the
   // component sets it before the dialog is shown. Empty: the catalogue's names.
   kytSQLFilterStruc::TTableAliases TableAliases;
+  // The engine the condition is written for; the component sets it before the dialog
+  // is shown. On Firebird the prefix and substring matches are its own STARTING WITH
+  // and CONTAINING; elsewhere they are written so that a value matches as the same
+  // literal text, with the same letter case rules (CONTAINING ignores case).
+  kytSQLFilterStruc::TSqlDialect Dialect = kytSQLFilterStruc::sdFirebird;
+  // True: every value becomes a "?" marker in the condition and its typed value is
+  // added to Params; no value is written into the text. False: values are literals.
+  bool UseParameters = false;
+  // The values of the markers of the condition last built (MountSQL), in text order;
+  // empty with literals. A constant condition (WhereText on entry) brings no values.
+  kytSQLFilterStruc::TSqlParams Params;
 
   // Campo's column as the statement names it: its table's qualifier from TableAliases
   // (else its TableName) followed by its FieldName.
@@ -203,9 +214,10 @@ class TformFilter : public Forms::TForm {
 
   // ---- SQL ----
   // Rebuilds MemoSQL from the lines, one memo line per criterion line, each column
-  // named as the statement names it (ColumnRef). At the first invalid line it writes
-  // the message naming the line into the memo and ends with the silent abort
-  // (SysUtils::EAbort).
+  // named as the statement names it (ColumnRef), in the SQL of Dialect; with
+  // UseParameters the memo shows the "?" markers and Params gets their values. At the
+  // first invalid line it writes the message naming the line into the memo and ends
+  // with the silent abort (SysUtils::EAbort).
   void MountSQL(Classes::TObject* Sender);
 
   // ---- Ordering page ----
@@ -304,9 +316,26 @@ class TformFilter : public Forms::TForm {
   // The memo text of line Line; adds its parentheses to Balance. Fails the line
   // (FailLine) when it is invalid.
   std::string MountLine(int Line, int& Balance);
-  // Value as a literal of Campo's type, quoted where the type asks; fails line Line
-  // when it is no such literal.
-  std::string ValueLiteral(const kytSQLFilterStruc::TCampo& Campo, std::string Value, int Line);
+  // The comparison of line Line, "( column operator value )", without the line's
+  // parentheses and connector; Value is the value edit's text. Fails the line (FailLine)
+  // when Value is no value of Campo's type.
+  std::string Condition(const kytSQLFilterStruc::TCampo& Campo, const std::string& Op, const std::string& Value,
+                        int Line);
+  // A value of line Line checked and converted for Campo's type: Text as it is written
+  // into SQL, unquoted; Param as it is bound. Fails the line when it is no such value.
+  struct TCriterionValue {
+    std::string Text;
+    kytSQLFilterStruc::TSqlParam Param;
+  };
+  TCriterionValue ConvertValue(const kytSQLFilterStruc::TCampo& Campo, std::string Value, int Line);
+  // Where Value goes in the text: a "?" marker (its value added to Params) or the
+  // literal, quoted when Quoted; inside UPPER( ) when Fold, so that the engine folds it
+  // as it folds the column.
+  std::string ValueSQL(const TCriterionValue& Value, bool Quoted, bool Fold);
+  // The prefix (Containing false) or substring match of Campo's column on an engine
+  // without STARTING WITH and CONTAINING.
+  std::string MatchCondition(const kytSQLFilterStruc::TCampo& Campo, bool Containing, const std::string& Value,
+                             int Line);
   // Shows the criteria page and the SQL panel, beeps, adds message Message naming
   // Line to the memo and ends with the silent abort.
   [[noreturn]] void FailLine(int Line, int Message);

@@ -7,6 +7,7 @@
 
 #include "filterdialog/kytSQLFilterForm.h"
 #include "filterdialog/kytSQLFilterForm_p.h"
+#include "host/rtl/SysUtils.h"
 #include "host/ui/Dialogs.h"
 
 namespace kytSQLFilterForm {
@@ -38,6 +39,19 @@ bool TformFilter::KeepCatalogueOrdering(Classes::TStrings& Entries) const {
     TUpdateGuard batch(Entries);
     for (int i = Entries.Count() - 1; i >= 0; --i) {
       if (IsCatalogueColumn(Entries.Get(i))) continue;
+      // Unquoted names are the same in any case, and a filter saved on one engine names
+      // them as that engine's catalogue does ("ORDERS.ID" on Firebird, "ORDERS.id" on
+      // PostgreSQL): an entry matches a column as a criterion's field does, without
+      // regard to case, and takes the catalogue's spelling.
+      const std::string upper = SysUtils::UpperCase(Entries.Get(i));
+      std::string column;
+      for (int k = 0; Campos && k < Campos->Count() && column.empty(); ++k)
+        if (SysUtils::UpperCase(Campos->Get(k)->TableName + Campos->Get(k)->FieldName) == upper)
+          column = Campos->Get(k)->TableName + Campos->Get(k)->FieldName;
+      if (!column.empty()) {
+        Entries.Put(i, column);
+        continue;
+      }
       left.insert(0, "\r\n" + Entries.Get(i));
       Entries.Delete(i);
     }

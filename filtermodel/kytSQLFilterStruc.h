@@ -89,6 +89,27 @@ static_assert(sizeof(TFType) == 1 && sizeof(TFKind) == 1 && sizeof(TFSpecialOper
 static_assert(sizeof(TSpecialOperators) == 1 && sizeof(TRefreshTypeS) == 1);
 static_assert(TSpecialOperators{opStartingWith, opContains}.Bits() == 3);
 
+// ---- SQL of the engines --------------------------------------------------------------
+
+// The engine a statement is written for. The stored filter (operator texts, values) is
+// the same for all; what differs is the SQL the condition is written in.
+enum TSqlDialect : uint8_t { sdFirebird, sdSQLite, sdPostgreSQL };
+
+// The type a bind parameter is given to the engine as.
+enum TSqlParamKind : uint8_t { pkText, pkInteger, pkFloat, pkDate, pkTime, pkDateTime, pkBoolean };
+
+// One bind parameter, the value of one "?" marker. Value is text in Windows-1252; a
+// number as written ("12", "-3.5"), a date "YYYY-MM-DD", a time "HH:MM:SS", a date-time
+// "YYYY-MM-DD HH:MM:SS", a boolean "TRUE" or "FALSE".
+struct TSqlParam {
+  TSqlParamKind Kind;
+  std::string Value;
+  friend bool operator==(const TSqlParam&, const TSqlParam&) = default;
+};
+
+// The values of a statement's markers, in the order of the markers in the text.
+using TSqlParams = std::vector<TSqlParam>;
+
 // The field-definitions dialog asks a component for a catalogue refresh with this: a
 // bound method, the object it acts on (Data, so that the object's destructor can tell
 // that it is the one bound) and the code.

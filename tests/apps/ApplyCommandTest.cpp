@@ -101,7 +101,10 @@ TEST_F(Apply, EachVariantGivesTheRowsOfTheHandWrittenQuery) {
     // statement's own ORDER BY, nothing else.
     EXPECT_EQ(toFile.out.rfind("SELECT ORDERS.ID, ORDERS.ORDER_DATE", 0), 0u) << toFile.out;
     EXPECT_NE(toFile.out.find("WHERE "), std::string::npos) << toFile.out;
-    EXPECT_NE(toFile.out.find("'SHIPPED'"), std::string::npos) << toFile.out;
+    // Firebird gets the value folded by the dialog; SQLite folds both sides itself.
+    EXPECT_NE(toFile.out.find(variant == "bde" ? "UPPER(ORDERS.STATUS) =  UPPER('shipped')" : "'SHIPPED'"),
+              std::string::npos)
+        << toFile.out;
     EXPECT_NE(toFile.out.find("'2022-01-01'"), std::string::npos) << toFile.out;
     EXPECT_NE(toFile.out.find("ORDER BY ORDERS.ORDER_DATE,ORDERS.ID\r\n"), std::string::npos) << toFile.out;
     EXPECT_EQ(toFile.out.find("ORDER BY ORDERS.ID"), std::string::npos) << toFile.out;

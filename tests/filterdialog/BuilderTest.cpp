@@ -102,6 +102,9 @@ TEST_F(DialogTest, FailuresNameTheLineAndStopTheCommand) {
        },
        {"Problem at line 1"}, true},
       {"bad_boolean", [](DialogTest& t) { t.SetLine(1, "Active", "=", "yes"); }, {"Problem at line 1"}, true},
+      // A time that is no time of day is refused here, not by the engine while it reads rows.
+      {"time_out_of_day", [](DialogTest& t) { t.SetLine(1, "Start", "=", "2460"); }, {"Problem at line 1"}, true},
+      {"time_half_typed", [](DialogTest& t) { t.SetLine(1, "Start", "<", "12"); }, {"Problem at line 1"}, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
