@@ -7,8 +7,8 @@ include(CMakePackageConfigHelpers)
 set(KYT_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/kytfilter)
 
 # The libraries find each other beside themselves, the programs in the library folder.
-set(kyt_libraries kytsqltext kythost kytFilterBasePkg kytIBOFilterPkg kytBDEFilterPkg)
-set(kyt_export_names sqltext host FilterBase IBOFilter BDEFilter)
+set(kyt_libraries kytsqltext kythost kytFilterBasePkg kytIBOFilterPkg kytBDEFilterPkg kytQtSqlFilterPkg)
+set(kyt_export_names sqltext host FilterBase IBOFilter BDEFilter QtSqlFilter)
 foreach(lib name IN ZIP_LISTS kyt_libraries kyt_export_names)
   set_target_properties(${lib} PROPERTIES EXPORT_NAME ${name} INSTALL_RPATH "$ORIGIN")
 endforeach()
@@ -24,12 +24,16 @@ install(TARGETS ${kyt_libraries} EXPORT kytfilterTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kyt)
 install(TARGETS ${kyt_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# kytfilter's verbs beyond the SQL text: a module the program loads from the library
+# folder (its run path), with the libraries beside it.
+set_target_properties(kytfilter_verbs PROPERTIES INSTALL_RPATH "$ORIGIN")
+install(TARGETS kytfilter_verbs LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # Looked for beside the base package when it is loaded.
 install(FILES ${PROJECT_SOURCE_DIR}/packages/lang/kytFilterBasePkg.pt DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 # Every public header of the shipped libraries; the private *_p.h stay behind.
 foreach(dir host/rtl host/ui host/designer sqltext filtermodel filterdialog fielddefs components
-            dataaccess/db dataaccess/model dataaccess/ibobjects dataaccess/bde packages)
+            dataaccess/db dataaccess/model dataaccess/ibobjects dataaccess/bde dataaccess/qtsql packages)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kyt/${dir}
     FILES_MATCHING PATTERN "*.h" PATTERN "*_p.h" EXCLUDE PATTERN "lang" EXCLUDE)
 endforeach()

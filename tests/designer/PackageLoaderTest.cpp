@@ -18,6 +18,7 @@ namespace {
 const std::string kBase = KYT_BASE_PKG;
 const std::string kIBO = KYT_IBO_PKG;
 const std::string kBDE = KYT_BDE_PKG;
+const std::string kQtSql = KYT_QTSQL_PKG;
 
 // What a designer sees of the registries: each palette page with its classes (a class
 // with a palette bitmap of the right size marked "+"), and which of the classes the
@@ -29,8 +30,8 @@ TSnapshot Registries() {
   for (const std::string& page : DesignIntf::PalettePages())
     for (const DesignIntf::TPaletteEntry& e : DesignIntf::PaletteClasses(page))
       s[page].push_back(e.ClassName + (e.Bitmap && e.Bitmap->size() == 392 ? "+" : ""));
-  for (const char* name : {"TkytIBOFilter", "TkytIBDFilter", "TkytBDEFilter", "TIB_Query", "TIBOQuery", "TQuery",
-                           "TDataModule"})
+  for (const char* name : {"TkytIBOFilter", "TkytIBDFilter", "TkytBDEFilter", "TkytQtSqlFilter", "TIB_Query",
+                           "TIBOQuery", "TQuery", "TQtSqlQuery", "TDataModule"})
     if (TypInfo::FindClass(name)) s["classes"].push_back(name);
   std::sort(s["classes"].begin(), s["classes"].end());
   return s;
@@ -79,6 +80,9 @@ TEST_F(PackageLoaderTest, EachPackageRegistersItsOwnAndUnloadingTakesItAway) {
       {"BDE",
        {kBase, kBDE},
        {{"Data Controls", {"TkytBDEFilter+"}}, {"Data Access", {"TQuery"}}, {"classes", {"TkytBDEFilter", "TQuery"}}}},
+      {"Qt SQL",
+       {kBase, kQtSql},
+       {{"Qt SQL", {"TkytQtSqlFilter+", "TQtSqlQuery"}}, {"classes", {"TkytQtSqlFilter", "TQtSqlQuery"}}}},
       {"both",
        {kBase, kIBO, kBDE},
        {{"IB Controls", {"TkytIBOFilter+", "TkytIBDFilter+"}},
@@ -93,7 +97,7 @@ TEST_F(PackageLoaderTest, EachPackageRegistersItsOwnAndUnloadingTakesItAway) {
     for (const auto& [key, names] : row.Added) expected[key].insert(expected[key].end(), names.begin(), names.end());
     std::sort(expected["classes"].begin(), expected["classes"].end());
     EXPECT_EQ(Registries(), expected);
-    for (const char* filter : {"TkytIBOFilter", "TkytIBDFilter", "TkytBDEFilter"}) {
+    for (const char* filter : {"TkytIBOFilter", "TkytIBDFilter", "TkytBDEFilter", "TkytQtSqlFilter"}) {
       if (TypInfo::FindClass(filter)) {
         EXPECT_EQ(FieldDefsEditor(filter), "Fields Defs") << filter;
       }

@@ -1,0 +1,386 @@
+// Unit QtSqlDataSet: the type mapping, the cursor over a QSqlQuery and the query.
+#include "dataaccess/qtsql/QtSqlDataSet.h"
+
+#include <sqlite3.h>
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
+#include <QTime>
+
+#include <string_view>
+
+#include "dataaccess/db/DBText.h"
+#include "host/rtl/TypInfo.h"
+#include "host/ui/AnsiText.h"
+
+namespace QtSqlDataSet {
+
+namespace {
+
+const char* const kNoRows = "The statement returns no rows; run it with ExecSQL";
+
+std::string Ansi(const QString& S) { return DB::Utf8ToAnsi(S.toStdString()); }
+
+[[noreturn]] void RaiseError(const QSqlError& Error, const std::string& Context) {
+  std::string text = Ansi(Error.text().trimmed());
+  if (text.empty()) text = "unknown error";
+  throw EQtSqlError(Context + text, Ansi(Error.nativeErrorCode()));
+}
+
+// ---- SQLite: declared types and case folding -------------------------------------------
+
+// The raw handle behind a QVariant from a Qt SQL driver, when it is of TypeName.
+template <class T>
+T* HandleOf(const QVariant& V, const char* TypeName) {
+  if (!V.isValid() || qstrcmp(V.typeName(), TypeName) != 0) return nullptr;
+  return *static_cast<T* const*>(V.constData());
+}
+
+// The Qt type of a SQLite declared type, by the same rules the dataset library applies
+// to SQLite's declared types (QSQLITE itself knows only INT, INTEGER, DOUBLE, FLOAT,
+// REAL, NUMERIC, BLOB and BOOL and reports the rest as text). Length gets the declared
+// length of strings, Precision the decimal places of decimals; an unknown type gives
+// UnknownType.
+QMetaType::Type SqliteDeclaredType(const std::string& Declared, int& Length, int& Precision) {
+  Length = 0;
+  Precision = 0;
+  const size_t paren = Declared.find('(');
+  std::string name;
+  for (char c : Declared.substr(0, paren)) {
+    if (static_cast<unsigned char>(c) <= ' ') {
+      if (!name.empty() && name.back() != ' ') name += ' ';
+    } else {
+      name += c;
+    }
+  }
+  if (!name.empty() && name.back() == ' ') name.pop_back();
+  name = SysUtils::UpperCase(name);
+  int first = 0, second = 0;
+  if (paren != std::string::npos) {
+    const std::string inner = Declared.substr(paren + 1);
+    const size_t comma = inner.find(',');
+    first = SysUtils::StrToIntDef(SysUtils::Trim(inner.substr(0, std::min(comma, inner.find(')')))), 0);
+    if (comma != std::string::npos)
+      second = SysUtils::StrToIntDef(SysUtils::Trim(inner.substr(comma + 1, inner.find(')') - comma - 1)), 0);
+  }
+  auto is = [&name](std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names)
+      if (name == n) return true;
+    return false;
+  };
+  if (is({"BOOLEAN", "BOOL"})) return QMetaType::Bool;
+  if (is({"BIGINT", "INT8"})) return QMetaType::LongLong;
+  if (is({"SMALLINT", "INT2", "TINYINT"})) return QMetaType::Short;
+  if (name.find("INT") != std::string::npos) return QMetaType::Int;
+  if (is({"DATETIME", "TIMESTAMP"})) return QMetaType::QDateTime;
+  if (is({"DATE"})) return QMetaType::QDate;
+  if (is({"TIME"})) return QMetaType::QTime;
+  if (is({"NUMERIC", "DECIMAL"})) {
+    Precision = second > 0 ? second : 0;
+    return QMetaType::Double;
+  }
+  if (is({"REAL", "DOUBLE", "DOUBLE PRECISION", "FLOAT"})) return QMetaType::Double;
+  if (is({"TEXT", "CLOB"})) return QMetaType::QString;
+  if (is({"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING", "CHARACTER"})) {
+    Length = first > 0 ? first : 0;
+    return QMetaType::QString;
+  }
+  if (is({"BLOB"})) return QMetaType::QByteArray;
+  return QMetaType::UnknownType;
+}
+
+// UPPER by the Windows-1252 code page over UTF-8 text: NULL stays NULL, characters the
+// code page lacks and bytes that are not UTF-8 stay as they are.
+void AnsiUpper(sqlite3_context* Context, int, sqlite3_value** Args) {
+  const auto* text = sqlite3_value_text(Args[0]);
+  if (text == nullptr) return;
+  const size_t n = static_cast<size_t>(sqlite3_value_bytes(Args[0]));
+  const std::string_view bytes(reinterpret_cast<const char*>(text), n);
+  std::string out;
+  out.reserve(n);
+  for (size_t i = 0; i < n;) {
+    char32_t u = 0;
+    const size_t len = SysUtils::DecodeUtf8(bytes, i, u);
+    if (len == 0) {
+      out += static_cast<char>(text[i++]);
+      continue;
+    }
+    char ansi;
+    if (SysUtils::UnicodeToAnsiChar(u, ansi))
+      u = SysUtils::AnsiCharToUnicode(static_cast<unsigned char>(SysUtils::AnsiUpperChar(ansi)));
+    SysUtils::AppendUtf8(out, u);
+    i += len;
+  }
+  sqlite3_result_text(Context, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
+}
+
+// Gives a SQLite connection the code-page UPPER unless it has it already. Replacing a
+// function while another statement of the connection runs is refused by SQLite, hence
+// the probe: the connection is left alone once it folds "é".
+void EnsureAnsiUpper(const QSqlDatabase& Db) {
+  sqlite3* handle = HandleOf<sqlite3>(Db.driver()->handle(), "sqlite3*");
+  if (handle == nullptr) return;
+  sqlite3_stmt* probe = nullptr;
+  bool folds = false;
+  if (sqlite3_prepare_v2(handle, "SELECT UPPER('\xC3\xA9')", -1, &probe, nullptr) == SQLITE_OK &&
+      sqlite3_step(probe) == SQLITE_ROW) {
+    const auto* result = reinterpret_cast<const char*>(sqlite3_column_text(probe, 0));
+    folds = result != nullptr && std::string_view(result) == "\xC3\x89";
+  }
+  sqlite3_finalize(probe);
+  if (!folds)
+    sqlite3_create_function_v2(handle, "UPPER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, AnsiUpper, nullptr,
+                               nullptr, nullptr);
+}
+
+// ---- fields and values ---------------------------------------------------------------
+
+DB::TFieldDef DefOf(const QSqlField& Field, QMetaType::Type Type, int Length, int Precision) {
+  DB::TFieldDef def;
+  def.Name = Ansi(Field.name());
+  def.DataType = FieldTypeOfMetaType(QMetaType(Type));
+  if (def.DataType == DB::ftString) {
+    // Text without a declared length is unlimited: a memo.
+    if (Length > 0) def.Size = Length;
+    else def.DataType = DB::ftMemo;
+  } else if (def.DataType == DB::ftFloat && Precision > 0) {
+    def.DataType = DB::ftBCD;
+    def.Size = Precision;
+  }
+  return def;
+}
+
+DB::TValue ValueOf(const QVariant& V, DB::TFieldType Type) {
+  if (V.isNull()) return DB::TValue::Null();
+  static const QDate dayZero(1899, 12, 30);
+  switch (V.metaType().id()) {
+    case QMetaType::Bool:
+      return DB::TValue::Boolean(V.toBool());
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+      // SQLite keeps booleans as 0 and 1.
+      if (Type == DB::ftBoolean) return DB::TValue::Boolean(V.toLongLong() != 0);
+      return DB::TValue::Integer(V.toLongLong());
+    case QMetaType::Float:
+      return DB::TValue::Float(V.toDouble(), true);
+    case QMetaType::Double:
+      return DB::TValue::Float(V.toDouble());
+    case QMetaType::QString: {
+      std::string text = Ansi(V.toString());
+      // SQLite keeps dates and times as ISO text.
+      if (Type == DB::ftDate || Type == DB::ftTime || Type == DB::ftDateTime)
+        return DB::TValue::FromIsoText(Type, text);
+      return DB::TValue::Text(std::move(text));
+    }
+    case QMetaType::QByteArray: {
+      const QByteArray bytes = V.toByteArray();
+      return DB::TValue::Bytes(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+    }
+    case QMetaType::QDate:
+      return DB::TValue::Date(static_cast<int32_t>(dayZero.daysTo(V.toDate())));
+    case QMetaType::QTime:
+      return DB::TValue::Time(int64_t{V.toTime().msecsSinceStartOfDay()} * 10);
+    case QMetaType::QDateTime: {
+      // The wall-clock time the database gave, whatever the time zone.
+      const QDateTime at = V.toDateTime();
+      return DB::TValue::DateTime(static_cast<int32_t>(dayZero.daysTo(at.date())),
+                                  int64_t{at.time().msecsSinceStartOfDay()} * 10);
+    }
+    default:
+      return DB::TValue::Unreadable(V.typeName() ? V.typeName() : "?");
+  }
+}
+
+// Prepares Statement on Db with Params bound in order, and runs it. With RowsOnly, a
+// SQLite statement that returns no rows is refused before it runs, so that opening an
+// UPDATE does not change data before it fails.
+QSqlQuery Run(const QSqlDatabase& Db, const QString& Statement, const QVariantList& Params, bool ForwardOnly,
+              bool RowsOnly) {
+  QSqlQuery query(Db);
+  query.setForwardOnly(ForwardOnly);
+  if (!query.prepare(Statement)) RaiseError(query.lastError(), "");
+  if (RowsOnly) {
+    sqlite3_stmt* stmt = HandleOf<sqlite3_stmt>(query.result()->handle(), "sqlite3_stmt*");
+    if (stmt != nullptr && sqlite3_column_count(stmt) == 0) throw EQtSqlError(kNoRows, std::string());
+  }
+  for (const QVariant& value : Params) query.addBindValue(value);
+  if (!query.exec()) RaiseError(query.lastError(), "");
+  return query;
+}
+
+class TQtSqlCursor : public DB::TCursor {
+ public:
+  TQtSqlCursor(QSqlQuery Query, std::vector<DB::TFieldType> Types) : FQuery(std::move(Query)), FTypes(std::move(Types)) {}
+
+  bool Fetch(std::vector<DB::TValue>& Row) override {
+    if (!FQuery.next()) {
+      if (FQuery.lastError().isValid()) RaiseError(FQuery.lastError(), "");
+      return false;
+    }
+    Row.resize(FTypes.size());
+    for (size_t i = 0; i < FTypes.size(); ++i) Row[i] = ValueOf(FQuery.value(static_cast<int>(i)), FTypes[i]);
+    return true;
+  }
+
+ private:
+  QSqlQuery FQuery;
+  std::vector<DB::TFieldType> FTypes;
+};
+
+}  // namespace
+
+DB::TFieldDef FieldDefOf(const QSqlField& Field) {
+  const auto type = static_cast<QMetaType::Type>(Field.metaType().id());
+  return DefOf(Field, type, Field.length(), type == QMetaType::Double ? Field.precision() : 0);
+}
+
+DB::TFieldType FieldTypeOfMetaType(QMetaType Type) {
+  switch (Type.id()) {
+    case QMetaType::Bool:
+      return DB::ftBoolean;
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Short:
+      return DB::ftSmallint;
+    case QMetaType::UShort:
+      return DB::ftWord;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+      return DB::ftInteger;
+    case QMetaType::LongLong:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+      return DB::ftLargeint;
+    case QMetaType::Float:
+    case QMetaType::Double:
+      return DB::ftFloat;
+    case QMetaType::QString:
+    case QMetaType::QChar:
+      return DB::ftString;
+    case QMetaType::QDate:
+      return DB::ftDate;
+    case QMetaType::QTime:
+      return DB::ftTime;
+    case QMetaType::QDateTime:
+      return DB::ftDateTime;
+    case QMetaType::QByteArray:
+      return DB::ftBlob;
+    default:
+      return DB::ftUnknown;
+  }
+}
+
+QSqlDatabase Connection(const std::string& ConnectionName) {
+  const QString name =
+      ConnectionName.empty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : AnsiText::ToQString(ConnectionName);
+  if (!QSqlDatabase::contains(name))
+    throw EQtSqlError(ConnectionName.empty() ? std::string("There is no default Qt SQL connection")
+                                             : "There is no Qt SQL connection named '" + ConnectionName + "'",
+                      std::string());
+  QSqlDatabase db = QSqlDatabase::database(name, false);
+  if (!db.isOpen() && !db.open()) RaiseError(db.lastError(), "Cannot open the connection: ");
+  return db;
+}
+
+// ---- TQtSqlQuery ----------------------------------------------------------------------
+
+TQtSqlQuery::TQtSqlQuery(Classes::TComponent* AOwner) : DB::TQueryDataSet(AOwner) {}
+
+TQtSqlQuery::~TQtSqlQuery() { Close(); }
+
+std::string TQtSqlQuery::DriverName() const { return Ansi(Connection(ConnectionName()).driverName()); }
+
+const std::string& TQtSqlQuery::BaseTable(int Index) const {
+  CheckActive();
+  return FBaseTables.at(static_cast<size_t>(Index));
+}
+
+const std::string& TQtSqlQuery::BaseColumn(int Index) const {
+  CheckActive();
+  return FBaseColumns.at(static_cast<size_t>(Index));
+}
+
+std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>& Defs) {
+  const QString statement = AnsiText::ToQString(CheckedSQL());
+  QSqlDatabase db = Connection(ConnectionName());
+  const bool sqlite = db.driverName() == QLatin1String("QSQLITE");
+  if (sqlite) EnsureAnsiUpper(db);
+  // PostgreSQL's driver reads a forward-only result row by row from the server and loses
+  // it when another statement runs on the connection meanwhile (a catalogue lookup, the
+  // attached model): there the result is read whole, as Qt does by default.
+  QSqlQuery query = Run(db, statement, FParams, db.driverName() != QLatin1String("QPSQL"), true);
+  if (!query.isSelect()) throw EQtSqlError(kNoRows, std::string());
+
+  const QSqlRecord record = query.record();
+  sqlite3_stmt* stmt = sqlite ? HandleOf<sqlite3_stmt>(query.result()->handle(), "sqlite3_stmt*") : nullptr;
+  Defs.clear();
+  FBaseTables.clear();
+  FBaseColumns.clear();
+  std::vector<DB::TFieldType> types;
+  for (int i = 0; i < record.count(); ++i) {
+    const QSqlField field = record.field(i);
+    QMetaType::Type type = static_cast<QMetaType::Type>(field.metaType().id());
+    int length = field.length(), precision = field.precision();
+    std::string table = Ansi(field.tableName()), column = Ansi(field.name());
+    if (stmt != nullptr) {
+      const char* declared = sqlite3_column_decltype(stmt, i);
+      int declaredLength = 0, declaredPrecision = 0;
+      const QMetaType::Type byDeclared = SqliteDeclaredType(declared ? declared : "", declaredLength, declaredPrecision);
+      if (byDeclared != QMetaType::UnknownType) {
+        type = byDeclared;
+        length = declaredLength;
+        precision = declaredPrecision;
+      }
+      const char* origin = sqlite3_column_origin_name(stmt, i);
+      const char* originTable = sqlite3_column_table_name(stmt, i);
+      column = origin ? DB::Utf8ToAnsi(origin) : column;
+      table = originTable ? DB::Utf8ToAnsi(originTable) : std::string();
+    } else if (type != QMetaType::Double) {
+      precision = 0;  // only decimals have decimal places
+    }
+    Defs.push_back(DefOf(field, type, length, precision));
+    types.push_back(Defs.back().DataType);
+    FBaseTables.push_back(std::move(table));
+    FBaseColumns.push_back(std::move(column));
+  }
+  auto cursor = std::make_unique<TQtSqlCursor>(std::move(query), std::move(types));
+  ShowInModel(db, statement);
+  return cursor;
+}
+
+void TQtSqlQuery::ShowInModel(const QSqlDatabase& Db, const QString& Statement) {
+  if (FModel.isNull()) return;
+  // A scrollable query, as the model reads back and forth when the view scrolls.
+  FModel->setQuery(Run(Db, Statement, FParams, false, true));
+  if (FModel->lastError().isValid()) RaiseError(FModel->lastError(), "The attached model: ");
+}
+
+void TQtSqlQuery::ExecSQL() {
+  if (Active()) throw DB::EDatabaseError("The query is open; close it before ExecSQL");
+  const QString statement = AnsiText::ToQString(CheckedSQL());
+  Run(Connection(ConnectionName()), statement, FParams, true, false);
+}
+
+void RegisterClasses() {
+  using namespace TypInfo;
+  RegisterClass({"TQtSqlQuery", "TComponent", [](Classes::TComponent* Owner) { return new TQtSqlQuery(Owner); },
+                 {StringProp<TQtSqlQuery>("ConnectionName", &TQtSqlQuery::ConnectionName,
+                                          &TQtSqlQuery::SetConnectionName, ""),
+                  StringsProp<TQtSqlQuery>("SQL", &TQtSqlQuery::SQL)}});
+}
+
+}  // namespace QtSqlDataSet
