@@ -5,6 +5,7 @@
 #include "components/kytBDEFilter.h"
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
+#include "components/kytQtSqlFilter.h"
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 #include "dataaccess/ibobjects/IB_Components.h"
@@ -95,6 +96,12 @@ class TBrowsedEngineQuery final : public TBrowsedQueryOf<kytBDEFilter::TkytBDEFi
   DB::TDataSet* Rows() override { return FQuery; }
 };
 
+class TBrowsedQtSql final : public TBrowsedQueryOf<kytQtSqlFilter::TkytQtSqlFilter, QtSqlDataSet::TQtSqlQuery> {
+ public:
+  using TBrowsedQueryOf::TBrowsedQueryOf;
+  DB::TDataSet* Rows() override { return FQuery; }
+};
+
 class TBrowsedNative final : public TBrowsedQueryOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query> {
  public:
   using TBrowsedQueryOf::TBrowsedQueryOf;
@@ -118,6 +125,7 @@ std::unique_ptr<TBrowsedQuery> TBrowsedQuery::Create(TVariant Variant, std::uniq
       case TVariant::IBO: return std::make_unique<TBrowsedNative>(info, std::move(Form));
       case TVariant::IBD: return std::make_unique<TBrowsedDataSet>(info, std::move(Form));
       case TVariant::BDE: return std::make_unique<TBrowsedEngineQuery>(info, std::move(Form));
+      case TVariant::QtSql: return std::make_unique<TBrowsedQtSql>(info, std::move(Form));
     }
   }
   return nullptr;

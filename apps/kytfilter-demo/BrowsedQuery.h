@@ -1,5 +1,5 @@
 // The query the demo browses and the filter component linked to it, for each of the
-// three query kinds, behind one interface.
+// four query kinds, behind one interface.
 //
 // User-interface thread only. One TBrowsedQuery exists at a time: the filter components
 // share the process-wide catalogue and criteria, which belong to one query.
@@ -17,7 +17,7 @@ class TkytCustomFilter;
 
 namespace kytdemo {
 
-enum class TVariant { IBO, IBD, BDE };
+enum class TVariant { IBO, IBD, BDE, QtSql };
 
 struct TVariantInfo {
   TVariant Variant;
@@ -31,6 +31,7 @@ inline constexpr TVariantInfo kVariants[] = {
     {TVariant::IBO, "IB Objects native query (TkytIBOFilter)", "ibo", "IBOQuery", "IBOFilter"},
     {TVariant::IBD, "IB Objects dataset (TkytIBDFilter)", "ibd", "IBDQuery", "IBDFilter"},
     {TVariant::BDE, "BDE query over SQLite (TkytBDEFilter)", "bde", "BDEQuery", "BDEFilter"},
+    {TVariant::QtSql, "Qt SQL query (TkytQtSqlFilter)", "qtsql", "QtSqlQuery", "QtSqlFilter"},
 };
 
 class TBrowsedQuery {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dataaccess/db/DBText.h"
+#include "dataaccess/sample/QtSqlConnect.h"
 #include "dataaccess/sample/Sample.h"
 #include "filtermodel/kytSQLFilterStruc.h"
 #include "host/rtl/Classes.h"
@@ -95,6 +96,37 @@ std::string EnsureDatabase(Sample::TEngine Engine, const std::string& File, int 
   }
 }
 
+// The connection string as the status line shows it: without its password.
+std::string ShownConnection(const std::string& Connection) {
+  std::string shown;
+  try {
+    for (const auto& [key, value] : QtSqlConnect::ParseConnectionString(Connection))
+      if (key != "password") shown += (shown.empty() ? "" : " ") + key + "=" + value;
+  } catch (const SysUtils::Exception&) {
+    // Opening it tells what is wrong with it.
+  }
+  return shown;
+}
+
+// Opens the Qt SQL variant's connection; returns why it failed, or the empty text.
+std::string OpenQtSql(const TDemoData& D, const std::string& PgConnection, int Orders,
+                      const std::function<void(const std::string&)>& Progress) {
+  try {
+    if (PgConnection.empty()) {
+      if (!D.SQLiteError.empty()) return D.SQLiteError;
+      QtSqlConnect::Open(kQtSqlConnection, "QSQLITE", D.SQLiteFile);
+      return "";
+    }
+    Progress("Connecting to PostgreSQL (" + D.QtSqlDatabase + ") ...");
+    if (Sample::EnsureSampleDatabase(Sample::TEngine::PostgreSQL, PgConnection, Orders))
+      Progress("Made the sample tables on PostgreSQL.");
+    QtSqlConnect::Open(kQtSqlConnection, "QPSQL", PgConnection);
+    return "";
+  } catch (const SysUtils::Exception& e) {
+    return DB::AnsiToUtf8(e.Message());
+  }
+}
+
 }  // namespace
 
 std::string DefaultDataDir() {
@@ -102,7 +134,7 @@ std::string DefaultDataDir() {
 }
 
 TDemoData EnsureDemoData(const std::string& Dir, int Orders,
-                         const std::function<void(const std::string&)>& Progress) {
+                         const std::function<void(const std::string&)>& Progress, const std::string& PgConnection) {
   TDemoData d;
   fs::create_directories(Dir);
   d.Dir = fs::absolute(Dir).lexically_normal().string();
@@ -123,6 +155,9 @@ TDemoData EnsureDemoData(const std::string& Dir, int Orders,
     if (!fs::exists(path)) WriteSavedFilter(f, path);
   }
   d.SampleFilter = (fs::path(d.FilterDir) / SavedFilters().front().File).string();
+
+  d.QtSqlDatabase = PgConnection.empty() ? "SQLite: " + d.SQLiteFile : "PostgreSQL: " + ShownConnection(PgConnection);
+  d.QtSqlError = OpenQtSql(d, PgConnection, Orders, Progress);
   return d;
 }
 

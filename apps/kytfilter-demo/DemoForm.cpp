@@ -11,6 +11,7 @@
 #include "components/kytBDEFilter.h"
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
+#include "components/kytQtSqlFilter.h"
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IBODataset.h"
@@ -75,7 +76,18 @@ std::unique_ptr<Classes::TDataModule> DefaultForm(const TDemoData& Data) {
   AddDefaultPair<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery>(*root, kVariants[1], firebird, filters);
   AddDefaultPair<kytBDEFilter::TkytBDEFilter, DBTables::TQuery>(*root, kVariants[2],
                                                                 StoredName(Data.SQLiteFile, Data.Dir), filters);
+  AddDefaultPair<kytQtSqlFilter::TkytQtSqlFilter, QtSqlDataSet::TQtSqlQuery>(*root, kVariants[3], kQtSqlConnection,
+                                                                            filters);
   return root;
+}
+
+// A form written before the Qt SQL variant existed gets its default pair, with the
+// filter folder of the SQLite variant's filter.
+void AddMissingQtSqlPair(Classes::TComponent& Root) {
+  if (Root.FindComponent(kVariants[3].Filter) != nullptr || Root.FindComponent(kVariants[3].Query) != nullptr) return;
+  const auto* bde = dynamic_cast<const TkytCustomFilter*>(Root.FindComponent(kVariants[2].Filter));
+  AddDefaultPair<kytQtSqlFilter::TkytQtSqlFilter, QtSqlDataSet::TQtSqlQuery>(Root, kVariants[3], kQtSqlConnection,
+                                                                            bde ? bde->FilterDir() : "");
 }
 
 // Raises Classes::EFilerError unless Root has the filter of Info, of class F, linked
@@ -103,6 +115,7 @@ void CheckForm(const Classes::TComponent& Root) {
   CheckFilter<kytIBOFilter::TkytIBOFilter>(Root, kVariants[0], "TkytIBOFilter");
   CheckFilter<kytIBDFilter::TkytIBDFilter>(Root, kVariants[1], "TkytIBDFilter");
   CheckFilter<kytBDEFilter::TkytBDEFilter>(Root, kVariants[2], "TkytBDEFilter");
+  CheckFilter<kytQtSqlFilter::TkytQtSqlFilter>(Root, kVariants[3], "TkytQtSqlFilter");
 }
 
 // Reads and checks the form file File (UTF-8). Raises Classes::EFOpenError when it
@@ -122,6 +135,7 @@ std::unique_ptr<Classes::TDataModule> ReadForm(const std::string& File) {
   // Read into a module of our own: a file whose root is another class is refused.
   auto root = std::make_unique<Classes::TDataModule>(nullptr);
   Classes::TextToComponent(text.str(), nullptr, root.get());
+  AddMissingQtSqlPair(*root);
   CheckForm(*root);
   return root;
 }
@@ -132,6 +146,8 @@ void ResolveNames(Classes::TComponent& Root, const std::string& Dir) {
     Classes::TComponent* c = Root.Components(i);
     if (auto* native = dynamic_cast<IB_Components::TIB_Query*>(c)) {
       native->SetDatabaseName(Resolved(native->DatabaseName(), Dir));
+    } else if (dynamic_cast<QtSqlDataSet::TQtSqlQuery*>(c) != nullptr) {
+      // Its database name is the name of a Qt SQL connection, no file.
     } else if (auto* query = dynamic_cast<DB::TQueryDataSet*>(c)) {
       const bool alias =
           dynamic_cast<DBTables::TQuery*>(c) != nullptr && DBTables::Session().IsAlias(query->DatabaseName());

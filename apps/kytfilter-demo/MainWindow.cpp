@@ -29,6 +29,7 @@
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/model/DataSetModel.h"
 #include "packages/kytBDEFilterPkg.h"
+#include "packages/kytQtSqlFilterPkg.h"
 #include "packages/kytFilterBasePkg.h"
 #include "packages/kytIBOFilterPkg.h"
 #include "host/designer/DesignIntf.h"
@@ -96,6 +97,7 @@ TMainWindow::TMainWindow(QWidget* Parent) : QMainWindow(Parent), FDesigner(std::
   PackageLoader::InitPackage(*kytFilterBasePkg_Frame());
   PackageLoader::InitPackage(*kytIBOFilterPkg_Frame());
   PackageLoader::InitPackage(*kytBDEFilterPkg_Frame());
+  PackageLoader::InitPackage(*kytQtSqlFilterPkg_Frame());
   setWindowTitle(QStringLiteral("KYT filter demo - sample orders"));
   BuildLayout();
   resize(kWidth, kHeight);
@@ -237,16 +239,20 @@ void TMainWindow::SelectVariant(int VariantIndex) {
   FQuery.reset();
 
   const TVariant variant = kVariants[VariantIndex].Variant;
-  const bool firebird = variant != TVariant::BDE;
-  const std::string& error = firebird ? FData.FirebirdError : FData.SQLiteError;
-  const std::string& file = firebird ? FData.FirebirdFile : FData.SQLiteFile;
+  const bool firebird = variant == TVariant::IBO || variant == TVariant::IBD;
+  const bool qtsql = variant == TVariant::QtSql;
+  const std::string& error = qtsql ? FData.QtSqlError : firebird ? FData.FirebirdError : FData.SQLiteError;
+  const std::string& file = qtsql ? FData.QtSqlDatabase : firebird ? FData.FirebirdFile : FData.SQLiteFile;
   if (file.empty()) {
     ShowQuery();
     return;
   }
   if (!error.empty()) {
     ShowQuery();
-    Guarded([&] { ShowError("The sample database " + DB::Utf8ToAnsi(file) + " could not be made:\n" + DB::Utf8ToAnsi(error)); });
+    Guarded([&] {
+      ShowError((qtsql ? "The Qt SQL connection to " : "The sample database ") + DB::Utf8ToAnsi(file) +
+                (qtsql ? " could not be opened:\n" : " could not be made:\n") + DB::Utf8ToAnsi(error));
+    });
     return;
   }
   Guarded([&] {
@@ -337,9 +343,13 @@ void TMainWindow::ShowStatus() {
     if (FMoreRows) rows = QStringLiteral("first ") + rows + QStringLiteral(" (more not read)");
   }
   FRowsLabel->setText(rows);
-  const std::string file = FQuery ? DB::AnsiToUtf8(FQuery->DatabaseName())
-                                  : (v.Variant == TVariant::BDE ? FData.SQLiteFile : FData.FirebirdFile);
-  const QString engine = v.Variant == TVariant::BDE ? QStringLiteral("SQLite") : QStringLiteral("Firebird embedded");
+  const bool qtsql = v.Variant == TVariant::QtSql;
+  const std::string file = qtsql    ? FData.QtSqlDatabase
+                           : FQuery ? DB::AnsiToUtf8(FQuery->DatabaseName())
+                                    : (v.Variant == TVariant::BDE ? FData.SQLiteFile : FData.FirebirdFile);
+  const QString engine = qtsql ? QStringLiteral("Qt SQL")
+                         : v.Variant == TVariant::BDE ? QStringLiteral("SQLite")
+                                                      : QStringLiteral("Firebird embedded");
   FStatus->setText(rows + QStringLiteral("   |   ") + QString::fromLatin1(v.Title) + QStringLiteral("   |   ") + engine +
                    QStringLiteral(": ") + (file.empty() ? QStringLiteral("(none)") : QString::fromStdString(file)));
 }

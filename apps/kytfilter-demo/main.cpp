@@ -27,15 +27,17 @@
 #include "filterdialog/kytSQLFilterForm.h"
 #include "host/rtl/SysUtils.h"
 #include "host/ui/Dialogs.h"
+#include "dataaccess/sample/QtSqlConnect.h"
 #include "host/ui/Forms.h"
 
 namespace {
 
 const char* kUsage =
-    "usage: kytfilter-demo [--data-dir DIR] [--variant ibo|ibd|bde] [--orders N] [--screenshot FILE]\n";
+    "usage: kytfilter-demo [--data-dir DIR] [--variant ibo|ibd|bde|qtsql] [--pg CONNECTION] [--orders N]\n"
+    "                      [--screenshot FILE]\n";
 
 struct TOptions {
-  std::string dataDir, screenshot;
+  std::string dataDir, screenshot, pg;
   int variant = 0;
   int orders = Sample::kDefaultOrders;
   bool help = false;
@@ -57,6 +59,8 @@ bool ParseOptions(int argc, char** argv, TOptions& O) {
     const std::string& v = args[++i];
     if (a == "--data-dir" && !v.empty()) {
       O.dataDir = v;
+    } else if (a == "--pg" && !v.empty()) {
+      O.pg = v;
     } else if (a == "--screenshot" && !v.empty()) {
       O.screenshot = v;
     } else if (a == "--variant") {
@@ -91,7 +95,12 @@ void PrintHelp() {
       "                       components with their field definitions), made on first start\n"
       "                       (default: the per-user data folder)\n"
       "  --variant KIND       the filter component to start with: ibo (IB Objects native\n"
-      "                       query), ibd (IB Objects dataset) or bde (BDE query over SQLite)\n"
+      "                       query), ibd (IB Objects dataset), bde (BDE query over SQLite)\n"
+      "                       or qtsql (Qt SQL query, over SQLite unless --pg is given)\n"
+      "  --pg CONNECTION      the Qt SQL variant reads this PostgreSQL database, a libpq\n"
+      "                       connection string (\"host=H port=P dbname=D user=U\"; the\n"
+      "                       password from PGPASSWORD when not in it); the sample tables\n"
+      "                       are made there when the search path finds none\n"
       "  --orders N           orders in a sample database made on first start (default %d)\n"
       "  --screenshot FILE    run off-screen, apply the saved filter \"Shipped orders from\n"
       "                       500\" through the filter dialog, write a PNG picture of the\n"
@@ -246,7 +255,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         window.statusBar()->showMessage(QString::fromStdString(Step));
         app.processEvents();
-      });
+      }, o.pg);
     } catch (const SysUtils::Exception& e) {
       Dialogs::MessageDlg("The demo's data folder " + DB::Utf8ToAnsi(dir) + " cannot be prepared:\n" + e.Message(),
                           Dialogs::TMsgDlgType::mtError, Dialogs::mbOKOnly, 0);
@@ -263,6 +272,8 @@ int main(int argc, char** argv) {
       rc = screenshot ? Screenshot(app, window, o.screenshot) : app.exec();
     }
   }
+  // The window and its queries are gone: the Qt SQL connection may go too.
+  QtSqlConnect::Close(kytdemo::kQtSqlConnection);
   Dialogs::SetUIHost(nullptr);
   return rc;
 }

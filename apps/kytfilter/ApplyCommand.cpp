@@ -24,10 +24,13 @@
 #include "components/kytBDEFilter.h"
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
+#include "components/kytQtSqlFilter.h"
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 #include "dataaccess/ibobjects/IB_Components.h"
+#include "dataaccess/qtsql/QtSqlDataSet.h"
+#include "dataaccess/sample/QtSqlConnect.h"
 #include "filterdialog/kytSQLFilterForm.h"
 #include "filtermodel/kytSQLFilterRes.h"
 #include "host/ui/Dialogs.h"
@@ -38,15 +41,19 @@ namespace kytcli {
 namespace {
 
 const char* kUsage =
-    "kytfilter apply (--variant ibo|ibd|bde --database PATH --sql STATEMENT|--sql-file FILE | "
+    "kytfilter apply ((--variant ibo|ibd|bde | --variant qtsql --driver QSQLITE|QPSQL|QIBASE) --database DB "
+    "--sql STATEMENT|--sql-file FILE | "
     "--form FORM --component NAME) --filter FILE [--csv OUT]";
 
 // Dates go into SQL as ISO text: both engines read it, and SQLite, which keeps dates as
 // text, compares only that form correctly.
 const char* kSQLDateFormat = "yyyy-mm-dd";
 
+// The name of the Qt SQL connection the qtsql variant opens for its query.
+const char* kQtSqlConnection = "kytfilter-apply";
+
 struct TOptions {
-  std::string variant, database, sql, filter, csv;
+  std::string variant, driver, database, sql, filter, csv;
   // With a form file, the filter component, its query and its settings come from it.
   std::string form, component;
   bool hasCsv = false;
@@ -55,7 +62,7 @@ struct TOptions {
 TOptions ParseOptions(const Args& args) {
   TOptions o;
   std::string sqlFile;
-  std::map<std::string, std::string*> optionSlots = {{"--variant", &o.variant}, {"--database", &o.database},
+  std::map<std::string, std::string*> optionSlots = {{"--variant", &o.variant}, {"--driver", &o.driver}, {"--database", &o.database},
                                                {"--sql", &o.sql},         {"--sql-file", &sqlFile},
                                                {"--filter", &o.filter},   {"--csv", &o.csv},
                                                {"--form", &o.form},       {"--component", &o.component}};
@@ -69,13 +76,15 @@ TOptions ParseOptions(const Args& args) {
   o.hasCsv = seen["--csv"];
   if (seen["--form"] || seen["--component"]) {
     if (o.form.empty() || o.component.empty() || o.filter.empty() || (o.hasCsv && o.csv.empty()) ||
-        seen["--variant"] || seen["--database"] || seen["--sql"] || seen["--sql-file"])
+        seen["--variant"] || seen["--driver"] || seen["--database"] || seen["--sql"] || seen["--sql-file"])
       throw UsageError(kUsage);
     o.component = ToAnsi(o.component, "--component");
     return o;
   }
-  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() ||
-      o.filter.empty() || seen["--sql"] == seen["--sql-file"] || (o.hasCsv && o.csv.empty()))
+  const bool qtsql = o.variant == "qtsql";
+  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde" && !qtsql) || o.database.empty() ||
+      o.filter.empty() || seen["--sql"] == seen["--sql-file"] || (o.hasCsv && o.csv.empty()) ||
+      qtsql != seen["--driver"] || (qtsql && o.driver != "QSQLITE" && o.driver != "QPSQL" && o.driver != "QIBASE"))
     throw UsageError(kUsage);
   if (seen["--sql-file"]) {
     if (sqlFile.empty()) throw UsageError(kUsage);
@@ -83,8 +92,9 @@ TOptions ParseOptions(const Args& args) {
   }
   if (o.sql.find_first_not_of(" \t\r\n") == std::string::npos) throw UsageError(kUsage);
   // The library's text is Windows-1252; the command line's is UTF-8. File names stay
-  // as they are: they go to the system unchanged.
-  o.database = ToAnsi(o.database, "--database");
+  // as they are: they go to the system unchanged. Qt SQL takes the database's name as
+  // the system gives it.
+  if (!qtsql) o.database = ToAnsi(o.database, "--database");
   o.sql = ToAnsi(o.sql, seen["--sql-file"] ? "--sql-file " + sqlFile : std::string("--sql"));
   return o;
 }
@@ -136,7 +146,7 @@ template <typename TFilter, typename TQuery>
 class TApplyRunOf final : public TApplyRun {
  public:
   explicit TApplyRunOf(const TOptions& O) {
-    FQuery.SetDatabaseName(O.database);
+    FQuery.SetDatabaseName(std::is_same_v<TQuery, QtSqlDataSet::TQtSqlQuery> ? std::string(kQtSqlConnection) : O.database);
     if constexpr (std::is_base_of_v<DB::TQueryDataSet, TQuery>) FQuery.SetRequestLive(false);
     FQuery.SQL()->SetText(O.sql);
     FFilter.SetDataSet(&FQuery);
@@ -198,6 +208,8 @@ std::unique_ptr<TApplyRun> MakeRun(const TOptions& O) {
   if (!O.form.empty()) return std::make_unique<TFormRun>(O);
   if (O.variant == "ibo") return std::make_unique<TApplyRunOf<kytIBOFilter::TkytIBOFilter, IB_Components::TIB_Query>>(O);
   if (O.variant == "ibd") return std::make_unique<TApplyRunOf<kytIBDFilter::TkytIBDFilter, IBODataset::TIBOQuery>>(O);
+  if (O.variant == "qtsql")
+    return std::make_unique<TApplyRunOf<kytQtSqlFilter::TkytQtSqlFilter, QtSqlDataSet::TQtSqlQuery>>(O);
   return std::make_unique<TApplyRunOf<kytBDEFilter::TkytBDEFilter, DBTables::TQuery>>(O);
 }
 
@@ -225,6 +237,9 @@ std::string UnknownField(const kytSQLFilterForm::TformFilter& Dialog, const char
 int Apply(const TOptions& O) {
   TOffscreenApplication app;
   TConsoleHost host;
+  // The Qt SQL connection outlives the query on it.
+  std::unique_ptr<QtSqlConnect::TConnection> connection;
+  if (O.variant == "qtsql") connection = std::make_unique<QtSqlConnect::TConnection>(kQtSqlConnection, O.driver, O.database);
   std::unique_ptr<TApplyRun> run = MakeRun(O);
   if (FirstWord(run->SQLText()) != "SELECT")
     throw Failure("kytfilter: apply only reads; the statement must be a SELECT");

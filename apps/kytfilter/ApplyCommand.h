@@ -6,9 +6,11 @@
 
 namespace kytcli {
 
-// kytfilter apply --variant ibo|ibd|bde --database PATH (--sql STATEMENT | --sql-file
-// FILE) --filter FILE [--csv OUT], or apply --form FORM --component NAME --filter FILE
-// [--csv OUT]; Args holds the words after "apply".
+// kytfilter apply (--variant ibo|ibd|bde | --variant qtsql --driver QSQLITE|QPSQL|QIBASE)
+// --database DB (--sql STATEMENT | --sql-file FILE) --filter FILE [--csv OUT], or apply
+// --form FORM --component NAME --filter FILE [--csv OUT]; Args holds the words after
+// "apply". For qtsql, DB is opened as a Qt SQL connection (QtSqlConnect: a SQLite
+// file, a PostgreSQL connection string, a Firebird database name).
 //
 // With --form the filter component NAME of the form file FORM is used as the form has
 // it: its query (database and statement), its properties (date patterns, quotes,

@@ -1,5 +1,7 @@
-// kytfilter db: the columns and rows of a statement through one of the three query
+// kytfilter db: the columns and rows of a statement through one of the four query
 // kinds, as the filter components see them.
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,16 +15,22 @@
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IBODataset.h"
 #include "dataaccess/ibobjects/IB_Components.h"
+#include "dataaccess/qtsql/QtSqlDataSet.h"
+#include "dataaccess/sample/QtSqlConnect.h"
 
 namespace kytcli {
 
 namespace {
 
 const char* kUsage =
-    "kytfilter db columns|rows --variant ibo|ibd|bde --database PATH --sql STATEMENT [--csv OUT]";
+    "kytfilter db columns|rows (--variant ibo|ibd|bde | --variant qtsql --driver QSQLITE|QPSQL|QIBASE) "
+    "--database DB --sql STATEMENT [--csv OUT]";
+
+// The name of the Qt SQL connection the qtsql variant opens.
+const char* kConnection = "kytfilter-db";
 
 struct TOptions {
-  std::string verb, variant, database, sql, csv;
+  std::string verb, variant, driver, database, sql, csv;
   bool hasCsv = false;
 };
 
@@ -30,19 +38,24 @@ TOptions ParseOptions(const Args& args) {
   if (args.empty() || (args[0] != "columns" && args[0] != "rows")) throw UsageError(kUsage);
   TOptions o;
   o.verb = args[0];
-  std::map<std::string, std::string*> slots = {
-      {"--variant", &o.variant}, {"--database", &o.database}, {"--sql", &o.sql}, {"--csv", &o.csv}};
+  std::map<std::string, std::string*> optionSlots = {
+      {"--variant", &o.variant}, {"--driver", &o.driver}, {"--database", &o.database},
+      {"--sql", &o.sql},         {"--csv", &o.csv}};
   for (size_t i = 1; i < args.size(); i += 2) {
-    auto it = slots.find(args[i]);
-    if (it == slots.end() || i + 1 >= args.size() || (it->first == "--csv" && o.verb != "rows"))
+    auto it = optionSlots.find(args[i]);
+    if (it == optionSlots.end() || i + 1 >= args.size() || (it->first == "--csv" && o.verb != "rows"))
       throw UsageError(kUsage);
     *it->second = args[i + 1];
     if (it->first == "--csv") o.hasCsv = true;
   }
-  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde") || o.database.empty() || o.sql.empty())
+  const bool qtsql = o.variant == "qtsql";
+  if ((o.variant != "ibo" && o.variant != "ibd" && o.variant != "bde" && !qtsql) || o.database.empty() ||
+      o.sql.empty() || qtsql != !o.driver.empty() ||
+      (qtsql && o.driver != "QSQLITE" && o.driver != "QPSQL" && o.driver != "QIBASE"))
     throw UsageError(kUsage);
-  // The library's text is Windows-1252; the command line's is UTF-8.
-  o.database = ToAnsi(o.database, "--database");
+  // The library's text is Windows-1252; the command line's is UTF-8. Qt SQL takes the
+  // database's name as the system gives it.
+  if (!qtsql) o.database = ToAnsi(o.database, "--database");
   o.sql = ToAnsi(o.sql, "--sql");
   return o;
 }
@@ -82,9 +95,11 @@ std::unique_ptr<DB::TQueryDataSet> OpenDataSet(const TOptions& o) {
   std::unique_ptr<DB::TQueryDataSet> q;
   if (o.variant == "ibd")
     q = std::make_unique<IBODataset::TIBOQuery>(nullptr);
+  else if (o.variant == "qtsql")
+    q = std::make_unique<QtSqlDataSet::TQtSqlQuery>(nullptr);
   else
     q = std::make_unique<DBTables::TQuery>(nullptr);
-  q->SetDatabaseName(o.database);
+  q->SetDatabaseName(o.variant == "qtsql" ? std::string(kConnection) : o.database);
   q->SetRequestLive(false);
   q->SQL()->SetText(o.sql);
   q->Open();
@@ -116,6 +131,10 @@ std::string Columns(const TOptions& o) {
       const auto* c = static_cast<IBODataset::TIBOQuery&>(*q).InternalDataset()->Columns(i);
       fields.push_back(c->SQLName());
       fields.push_back(c->RelName());
+    } else if (o.variant == "qtsql") {
+      const auto& query = static_cast<QtSqlDataSet::TQtSqlQuery&>(*q);
+      fields.push_back(query.BaseTable(i));
+      fields.push_back(query.BaseColumn(i));
     } else {
       bool has = static_cast<size_t>(i) < bases.size();
       fields.push_back(has ? bases[static_cast<size_t>(i)].first : "");
@@ -145,6 +164,17 @@ void Rows(const TOptions& o, const TWriteProc& Write) {
 int RunDb(const Args& args) {
   TOptions o = ParseOptions(args);
   try {
+    // Qt SQL loads its drivers through the application object; its connection is
+    // removed before the application ends.
+    std::unique_ptr<QCoreApplication> app;
+    std::unique_ptr<QtSqlConnect::TConnection> connection;
+    if (o.variant == "qtsql") {
+      static int argc = 1;
+      static char name[] = "kytfilter";
+      static char* argv[] = {name, nullptr};
+      if (QCoreApplication::instance() == nullptr) app = std::make_unique<QCoreApplication>(argc, argv);
+      connection = std::make_unique<QtSqlConnect::TConnection>(kConnection, o.driver, o.database);
+    }
     if (o.verb == "columns")
       WriteOutput(Columns(o));
     else if (o.hasCsv)

@@ -11,6 +11,10 @@
 #include "dataaccess/db/DB.h"
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/IB_Components.h"
+#include "dataaccess/sample/QtSqlConnect.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace Sample {
 
@@ -82,7 +86,7 @@ const std::vector<TTable>& Tables() {
 }
 
 std::string TypeName(TEngine E, const TColumn& C) {
-  bool fb = E == TEngine::Firebird;
+  const bool fb = E == TEngine::Firebird, pg = E == TEngine::PostgreSQL;
   switch (C.Kind) {
     case TCol::Int: return "INTEGER";
     case TCol::Small: return "SMALLINT";
@@ -94,10 +98,11 @@ std::string TypeName(TEngine E, const TColumn& C) {
     case TCol::Stamp: return "TIMESTAMP";
     case TCol::Bool: return "BOOLEAN";
     case TCol::Money: return "NUMERIC(" + std::to_string(C.Length) + ",2)";
-    case TCol::Double: return fb ? "DOUBLE PRECISION" : "DOUBLE";
-    case TCol::Float: return "FLOAT";
+    case TCol::Double: return fb || pg ? "DOUBLE PRECISION" : "DOUBLE";
+    // PostgreSQL's FLOAT is double precision; REAL is the single precision of Firebird's.
+    case TCol::Float: return pg ? "REAL" : "FLOAT";
     case TCol::Memo: return fb ? "BLOB SUB_TYPE TEXT" : "TEXT";
-    case TCol::Blob: return fb ? "BLOB SUB_TYPE BINARY" : "BLOB";
+    case TCol::Blob: return fb ? "BLOB SUB_TYPE BINARY" : pg ? "BYTEA" : "BLOB";
   }
   return "";
 }
@@ -170,15 +175,16 @@ std::string Quote(const std::string& S) {
 }
 
 std::string Spell(TEngine E, const TLiteral& L) {
-  bool fb = E == TEngine::Firebird;
+  // Firebird and PostgreSQL read typed literals; SQLite keeps dates as text.
+  const bool typed = E != TEngine::SQLite;
   switch (L.Kind) {
     case TLiteral::K::Null: return "NULL";
     case TLiteral::K::Number: return L.Text;
     case TLiteral::K::Text: return Quote(L.Text);
-    case TLiteral::K::Date: return fb ? "DATE " + Quote(L.Text) : Quote(L.Text);
-    case TLiteral::K::Time: return fb ? "TIME " + Quote(L.Text) : Quote(L.Text);
-    case TLiteral::K::Stamp: return fb ? "TIMESTAMP " + Quote(L.Text) : Quote(L.Text);
-    case TLiteral::K::Bool: return fb ? (L.Flag ? "TRUE" : "FALSE") : (L.Flag ? "1" : "0");
+    case TLiteral::K::Date: return typed ? "DATE " + Quote(L.Text) : Quote(L.Text);
+    case TLiteral::K::Time: return typed ? "TIME " + Quote(L.Text) : Quote(L.Text);
+    case TLiteral::K::Stamp: return typed ? "TIMESTAMP " + Quote(L.Text) : Quote(L.Text);
+    case TLiteral::K::Bool: return typed ? (L.Flag ? "TRUE" : "FALSE") : (L.Flag ? "1" : "0");
     case TLiteral::K::Bytes: {
       static const char kHex[] = "0123456789ABCDEF";
       std::string hex;
@@ -186,7 +192,7 @@ std::string Spell(TEngine E, const TLiteral& L) {
         hex += kHex[c >> 4];
         hex += kHex[c & 15];
       }
-      return "X'" + hex + "'";
+      return E == TEngine::PostgreSQL ? "decode('" + hex + "', 'hex')" : "X'" + hex + "'";
     }
   }
   return "NULL";
@@ -257,7 +263,7 @@ void Generate(int Orders, const TSink& Put) {
 }
 
 // Collects rows into statements of at most about 48 KB: Firebird's EXECUTE BLOCK of
-// single inserts, SQLite's multi-row INSERT.
+// single inserts, a multi-row INSERT on the others.
 class TBatcher {
  public:
   TBatcher(TEngine E, std::function<void(const std::string&)> Run) : FEngine(E), FRun(std::move(Run)) {}
@@ -290,6 +296,50 @@ class TBatcher {
   int FTable = -1;
   std::string FText;
 };
+
+// The name of the Qt SQL connection that fills a PostgreSQL database.
+const char* kPgFill = "kyt-sample-fill";
+
+// Runs Sql, Windows-1252 text, on Db. Raises DB::EDatabaseError with the server's text.
+void PgRun(QSqlDatabase& Db, const std::string& Sql) {
+  QSqlQuery query(Db);
+  if (!query.exec(QString::fromStdString(DB::AnsiToUtf8(Sql))))
+    throw DB::EDatabaseError(DB::Utf8ToAnsi(query.lastError().text().trimmed().toStdString()));
+}
+
+// Makes the tables and their rows in one transaction: PostgreSQL's DDL is
+// transactional, so a failure leaves the database as it was.
+void CreateOnPostgres(const std::string& Connection, int Orders) {
+  struct TGuard {
+    ~TGuard() { QtSqlConnect::Close(kPgFill); }
+  } guard;
+  QSqlDatabase db = QtSqlConnect::Open(kPgFill, "QPSQL", Connection);
+  PgRun(db, "BEGIN");
+  try {
+    std::string script = SchemaScript(TEngine::PostgreSQL);
+    for (size_t at = 0, end; (end = script.find(";\n", at)) != std::string::npos; at = end + 2)
+      PgRun(db, script.substr(at, end - at));
+    TBatcher batcher(TEngine::PostgreSQL, [&](const std::string& Sql) { PgRun(db, Sql); });
+    Generate(Orders, [&](int Table, const TRow& Row) { batcher.Add(Table, Row); });
+    batcher.Flush();
+    PgRun(db, "COMMIT");
+  } catch (...) {
+    QSqlQuery(db).exec("ROLLBACK");
+    throw;
+  }
+}
+
+bool PostgresHasSample(const std::string& Connection) {
+  struct TGuard {
+    ~TGuard() { QtSqlConnect::Close(kPgFill); }
+  } guard;
+  QSqlDatabase db = QtSqlConnect::Open(kPgFill, "QPSQL", Connection);
+  QSqlQuery query(db);
+  // The table as the search path finds it: the same one a query reads.
+  if (!query.exec("SELECT to_regclass('customers') IS NOT NULL") || !query.next())
+    throw DB::EDatabaseError(DB::Utf8ToAnsi(query.lastError().text().trimmed().toStdString()));
+  return query.value(0).toBool();
+}
 
 void Fill(TEngine Engine, const std::string& File, int Orders) {
   if (Engine == TEngine::Firebird) {
@@ -340,6 +390,10 @@ std::string SchemaScript(TEngine Engine) {
 }
 
 void CreateSampleDatabase(TEngine Engine, const std::string& FileName, int Orders) {
+  if (Engine == TEngine::PostgreSQL) {
+    CreateOnPostgres(FileName, Orders);
+    return;
+  }
   namespace fs = std::filesystem;
   if (fs::exists(FileName)) throw DB::EDatabaseError("Cannot create \"" + FileName + "\": the file exists");
   const std::string part = FileName + ".part";
@@ -359,7 +413,7 @@ void CreateSampleDatabase(TEngine Engine, const std::string& FileName, int Order
 }
 
 bool EnsureSampleDatabase(TEngine Engine, const std::string& FileName, int Orders) {
-  if (std::filesystem::exists(FileName)) return false;
+  if (Engine == TEngine::PostgreSQL ? PostgresHasSample(FileName) : std::filesystem::exists(FileName)) return false;
   CreateSampleDatabase(Engine, FileName, Orders);
   return true;
 }

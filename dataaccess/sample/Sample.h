@@ -1,4 +1,4 @@
-// Unit Sample: the sample database of the demo and the tests, for either engine.
+// Unit Sample: the sample database of the demo and the tests, for each engine.
 //
 // One schema: CUSTOMERS, PRODUCTS, ORDERS and ORDER_ITEMS with text, number, date,
 // time, timestamp, boolean, text BLOB and binary BLOB columns, some NULLs, and names
@@ -18,7 +18,10 @@
 
 namespace Sample {
 
-enum class TEngine { Firebird, SQLite };
+// Firebird and SQLite databases are files; a PostgreSQL database is named by a libpq
+// connection string (see QtSqlConnect) and is reached through Qt SQL's QPSQL driver.
+// PostgreSQL folds the unquoted names of the schema to lower case.
+enum class TEngine { Firebird, SQLite, PostgreSQL };
 
 constexpr int kDefaultOrders = 10000;
 
@@ -28,10 +31,14 @@ std::string SchemaScript(TEngine Engine);
 // Creates the sample database in the file FileName. It is built beside it under
 // FileName + ".part" and renamed when complete, so a failure leaves nothing at
 // FileName. Raises the engine's error, and when the file exists.
+// For PostgreSQL, FileName is the connection string: the tables are made in the first
+// schema of the connection's search path, in one transaction, so a failure leaves
+// nothing; raises the server's error, and when a table of the schema exists.
 // REQUIRES: Orders >= 1.
 void CreateSampleDatabase(TEngine Engine, const std::string& FileName, int Orders = kDefaultOrders);
 
-// Creates the sample database unless FileName exists. Returns true when it created it.
+// Creates the sample database unless FileName exists (for PostgreSQL: unless the
+// search path finds a table CUSTOMERS). Returns true when it created it.
 bool EnsureSampleDatabase(TEngine Engine, const std::string& FileName, int Orders = kDefaultOrders);
 
 }  // namespace Sample

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "PgServer.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -70,7 +72,7 @@ class Demo : public ::testing::Test {
 TEST_F(Demo, ScreenshotOfEachVariantShowsTheFilteredRows) {
   const fs::path data = dir / "data";
   std::set<std::string> counts;
-  for (const std::string variant : {"ibo", "ibd", "bde"}) {
+  for (const std::string variant : {"ibo", "ibd", "bde", "qtsql"}) {
     SCOPED_TRACE(variant);
     const fs::path png = dir / ("demo-" + variant + ".png");
     // Off-screen whatever the machine has: the program chooses the platform itself.
@@ -99,6 +101,30 @@ TEST_F(Demo, ScreenshotOfEachVariantShowsTheFilteredRows) {
   for (const char* made : {"sample.fdb", "sample.db", "filters/Shipped orders from 500.flt", "filters/Orders of 2023.flt",
                            "kytfilter-demo.dfm"})
     EXPECT_TRUE(fs::exists(data / made)) << made;
+}
+
+// The Qt SQL variant over PostgreSQL (--pg) shows the rows the SQLite one shows; the
+// demo makes the sample tables in the test's own schema.
+class DemoPostgres : public Demo {};
+
+TEST_F(DemoPostgres, QtSqlVariantOverPostgresShowsTheSameRows) {
+  pgtest::TSchema schema;
+  if (!schema.Ok()) GTEST_SKIP() << schema.Reason();
+  const fs::path data = dir / "data";
+  std::set<std::string> counts;
+  for (const bool pg : {false, true}) {
+    std::vector<std::string> args = {"--screenshot", (dir / "demo.png").string(), "--data-dir", data.string(),
+                                     "--orders", "300", "--variant", "qtsql"};
+    if (pg) args.insert(args.end(), {"--pg", schema.Connection()});
+    TRun r = RunDemo(dir, "-u QT_QPA_PLATFORM", args);
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.err.find("kytfilter-demo:"), std::string::npos) << r.err;  // no message box
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(r.out, m, std::regex("wrote .*\\(1100x700, ([0-9]+) rows shown\\)"))) << r.out;
+    EXPECT_NE(m[1], "0");
+    counts.insert(m[1]);
+  }
+  EXPECT_EQ(counts.size(), 1u);
 }
 
 TEST_F(Demo, AMalformedFormFileIsToldOnStandardErrorAndLeftAsItIs) {
