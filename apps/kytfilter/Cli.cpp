@@ -81,6 +81,24 @@ std::string ToAnsi(const std::string& Utf8, const std::string& What) {
                   " is not in Windows-1252, the text kytfilter works in");
 }
 
+int RunReportingErrors(const std::function<int()>& Body) {
+  try {
+    return Body();
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "usage: %s\n", e.what());
+    return 2;
+  } catch (const TextError& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 2;
+  } catch (const Failure& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kytfilter: %s\n", e.what());
+    return 1;
+  }
+}
+
 void WriteOutput(std::string_view Bytes) {
   if (!Bytes.empty() && std::fwrite(Bytes.data(), 1, Bytes.size(), stdout) != Bytes.size())
     throw Failure("kytfilter: cannot write the output: " + std::string(std::strerror(errno)));

@@ -2,6 +2,7 @@
 // output of exact bytes, and the verb groups.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,10 +45,15 @@ std::string ReadInput(const std::string& File);
 // output cannot take them.
 void WriteOutput(std::string_view Bytes);
 
+// Runs Body and returns its exit code; the errors above, and any other exception,
+// become their message on standard error and exit code 2 (UsageError, with "usage: "
+// before it; TextError) or 1 (Failure; others, with "kytfilter: " before them).
+int RunReportingErrors(const std::function<int()>& Body);
+
 // Verb groups: Args holds the words after the group's name. Each returns the exit code.
 int RunSql(const Args& args);
 // kytfilter db columns|rows: a statement's columns or rows through a query of one of
-// the three kinds. Raises Failure with the engine's message on its errors.
+// the four kinds. Raises Failure with the engine's message on its errors.
 int RunDb(const Args& args);
 
 }  // namespace kytcli

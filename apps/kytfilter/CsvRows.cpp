@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <vector>
 
 #include "apps/kytfilter/Cli.h"
 #include "dataaccess/db/DBText.h"
@@ -13,16 +12,26 @@ namespace kytcli {
 
 namespace {
 
+// Rows are appended to one buffer, handed to Write whenever it passes 64 kB; no field
+// or record has a text of its own.
 template <typename TQuery, typename TName, typename TValueOf>
 void Rows(TQuery& Q, const TWriteProc& Write, TName Name, TValueOf ValueOf) {
-  std::vector<std::string> fields;
-  for (int i = 0; i < Q.FieldCount(); ++i) fields.push_back(DB::CsvQuote(DB::AnsiToUtf8(Name(i))));
-  std::string out = DB::CsvRecord(fields);
+  constexpr size_t kBlock = size_t{1} << 16;
+  std::string out;
+  out.reserve(2 * kBlock);
+  const int count = Q.FieldCount();
+  for (int i = 0; i < count; ++i) {
+    if (i) out += ',';
+    out += DB::CsvQuote(DB::AnsiToUtf8(Name(i)));
+  }
+  out += "\r\n";
   for (; !Q.Eof(); Q.Next()) {
-    fields.clear();
-    for (int i = 0; i < Q.FieldCount(); ++i) fields.push_back(DB::CsvField(ValueOf(i)));
-    out += DB::CsvRecord(fields);
-    if (out.size() > (1 << 16)) {
+    for (int i = 0; i < count; ++i) {
+      if (i) out += ',';
+      DB::AppendCsvField(out, ValueOf(i));
+    }
+    out += "\r\n";
+    if (out.size() > kBlock) {
       Write(out);
       out.clear();
     }
@@ -34,12 +43,12 @@ void Rows(TQuery& Q, const TWriteProc& Write, TName Name, TValueOf ValueOf) {
 
 void WriteCsvRows(IB_Components::TIB_Query& Q, const TWriteProc& Write) {
   Rows(
-      Q, Write, [&](int i) { return Q.Columns(i)->FieldName(); }, [&](int i) { return Q.Columns(i)->Value(); });
+      Q, Write, [&](int i) { return Q.Columns(i)->FieldName(); }, [&](int i) -> const DB::TValue& { return Q.Columns(i)->Value(); });
 }
 
 void WriteCsvRows(DB::TDataSet& Q, const TWriteProc& Write) {
   Rows(
-      Q, Write, [&](int i) { return Q.Fields(i)->FullName(); }, [&](int i) { return Q.Fields(i)->Value(); });
+      Q, Write, [&](int i) { return Q.Fields(i)->FullName(); }, [&](int i) -> const DB::TValue& { return Q.Fields(i)->Value(); });
 }
 
 void WriteFileWhole(const std::string& Out, const std::function<void(const TWriteProc&)>& Produce) {

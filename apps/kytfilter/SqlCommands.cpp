@@ -1,8 +1,8 @@
-// kytfilter sql ...: the clause accessors and statement rewriters of unit Parse.
+// kytfilter sql ...: the clause accessors and statement rewriters of unit Parse. (sql
+// tables needs the filter model and lives in the verbs module.)
 #include <map>
 
 #include "apps/kytfilter/Cli.h"
-#include "apps/kytfilter/FltCommands.h"
 #include "sqltext/Parse.h"
 
 namespace kytcli {
@@ -89,7 +89,6 @@ int RunSql(const Args& args) {
     WriteOutput(result);
     return 0;
   }
-  if (verb == "tables") return RunSqlTables(Args(args.begin() + 1, args.end()));
   if (verb == "merge-fields") {
     std::string text = ReadInput(OptionalFile(args, 1, "kytfilter sql merge-fields [FILE]"));
     Classes::TStringList names;

@@ -123,6 +123,12 @@ TSession& Session() {
 
 namespace {
 
+bool IsAscii(const std::string& S) {
+  unsigned char any = 0;
+  for (char c : S) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
 class TSqliteCursor : public DB::TCursor {
  public:
   TSqliteCursor(std::shared_ptr<BDE::DbiDb> Db, sqlite3_stmt* Stmt, std::vector<DB::TFieldType> Types)
@@ -156,7 +162,9 @@ class TSqliteCursor : public DB::TCursor {
         return DB::TValue::Float(sqlite3_column_double(FStmt, Column));
       case SQLITE_TEXT: {
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(FStmt, Column));
-        std::string text = DB::Utf8ToAnsi(std::string(p, static_cast<size_t>(sqlite3_column_bytes(FStmt, Column))));
+        std::string text(p, static_cast<size_t>(sqlite3_column_bytes(FStmt, Column)));
+        // ASCII is the same in both; only other text needs converting.
+        if (!IsAscii(text)) text = DB::Utf8ToAnsi(text);
         // Dates and times are stored as ISO text.
         if (Type == DB::ftDate || Type == DB::ftTime || Type == DB::ftDateTime)
           return DB::TValue::FromIsoText(Type, text);
@@ -187,7 +195,7 @@ TQuery::~TQuery() { Close(); }
 void TQuery::Connect() {
   std::string name = DatabaseName();
   std::string file = Session().IsAlias(name) ? Session().AliasPath(name) : name;
-  if (FDb && !SysUtils::Trim(file).empty() && FDb->Path == BDE::DbiDb::Key(file)) return;
+  if (FDb && !SysUtils::Trim(file).empty() && FDb->Path == BDE::DbiDb::Key(file) && !FDb->Moved()) return;
   FDb.reset();
   FDb = BDE::DbiDb::Acquire(file);
 }

@@ -189,6 +189,9 @@ class TRowReader {
  private:
   std::unique_ptr<TCursor> FCursor;
   std::vector<TValue> FRow;
+  // Where Next reads the next row, then swapped with FRow: a failing fetch leaves the
+  // current row in place, and the values' storage is used again row after row.
+  std::vector<TValue> FNext;
   bool FEof = true;
   int FRecNo = 0;
 };

@@ -21,10 +21,8 @@ void TRowReader::Start(std::unique_ptr<TCursor> Cursor) {
 
 void TRowReader::Next() {
   if (!FCursor || FEof) return;
-  // Read into a copy so a failing fetch leaves the current row in place.
-  std::vector<TValue> row = FRow;
-  if (FCursor->Fetch(row)) {
-    FRow = std::move(row);
+  if (FCursor->Fetch(FNext)) {
+    FRow.swap(FNext);
     ++FRecNo;
   } else {
     FEof = true;
@@ -34,6 +32,7 @@ void TRowReader::Next() {
 void TRowReader::Stop() {
   FCursor.reset();
   FRow.clear();
+  FNext.clear();
   FEof = true;
   FRecNo = 0;
 }
@@ -124,7 +123,9 @@ TField* TDataSet::FieldByName(const std::string& FieldName) const {
 
 void TDataSet::First() {
   CheckActive();
-  if (FReader.RecNo() <= 1) return;
+  // Already on the first row, or no rows at all. A single row read past (Eof) needs
+  // the statement run again like any other, or Eof would stay set.
+  if (FReader.RecNo() == 0 || (FReader.RecNo() == 1 && !FReader.Eof())) return;
   if (FUniDirectional) throw EDatabaseError("Operation not allowed on a unidirectional dataset");
   // The engines read forward only, so going back runs the statement again; the
   // fields stay as they are.

@@ -1,6 +1,8 @@
 // Unit DB: code-page conversion and CSV records.
 #include "dataaccess/db/DBText.h"
 
+#include <charconv>
+
 #include "host/rtl/SysUtils.h"
 
 namespace DB {
@@ -22,25 +24,76 @@ std::string CsvQuote(const std::string& Utf8) {
   return out;
 }
 
-std::string CsvField(const TValue& Value) {
+namespace {
+
+inline bool NeedsQuotes(char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; }
+
+// Appends Windows-1252 text as UTF-8, as SysUtils::AnsiToUtf8 converts it, quoted as
+// CsvQuote does. The runs of plain ASCII between the characters that need more are
+// copied in one piece.
+void AppendQuotedUtf8(std::string& Out, const std::string& Ansi) {
+  bool quote = Ansi.empty();
+  for (char c : Ansi) quote |= NeedsQuotes(c);
+  if (quote) Out += '"';
+  const char* p = Ansi.data();
+  const char* const end = p + Ansi.size();
+  while (p != end) {
+    const char* run = p;
+    while (p != end && static_cast<unsigned char>(*p) < 0x80 && *p != '"') ++p;
+    Out.append(run, p);
+    if (p == end) break;
+    if (*p == '"')
+      Out += "\"\"";
+    else
+      SysUtils::AppendUtf8(Out, SysUtils::AnsiCharToUnicode(static_cast<unsigned char>(*p)));
+    ++p;
+  }
+  if (quote) Out += '"';
+}
+
+}  // namespace
+
+void AppendCsvField(std::string& Out, const TValue& Value) {
   switch (Value.Kind()) {
     case TValue::TKind::Null:
-      return std::string();
+      return;
     case TValue::TKind::Text:
-      return CsvQuote(AnsiToUtf8(Value.Bytes()));
+      AppendQuotedUtf8(Out, Value.Bytes());
+      return;
     case TValue::TKind::Bytes: {
       static const char kHex[] = "0123456789ABCDEF";
-      std::string out;
-      out.reserve(Value.Bytes().size() * 2);
-      for (unsigned char c : Value.Bytes()) {
-        out += kHex[c >> 4];
-        out += kHex[c & 15];
+      if (Value.Bytes().empty()) {
+        Out += "\"\"";
+        return;
       }
-      return out.empty() ? "\"\"" : out;
+      for (unsigned char c : Value.Bytes()) {
+        Out += kHex[c >> 4];
+        Out += kHex[c & 15];
+      }
+      return;
     }
-    default:
-      return CsvQuote(Value.AsString());
+    case TValue::TKind::Integer: {
+      char buf[24];
+      Out.append(buf, std::to_chars(buf, buf + sizeof buf, Value.IntegerPart()).ptr);
+      return;
+    }
+    default: {
+      // Numbers, booleans, dates and times are ASCII text and need no conversion.
+      const std::string text = Value.AsString();
+      bool quote = text.empty();
+      for (char c : text) quote |= NeedsQuotes(c);
+      if (quote)
+        Out += CsvQuote(text);
+      else
+        Out += text;
+    }
   }
+}
+
+std::string CsvField(const TValue& Value) {
+  std::string out;
+  AppendCsvField(out, Value);
+  return out;
 }
 
 std::string CsvRecord(const std::vector<std::string>& Fields) {

@@ -24,6 +24,9 @@ std::string CsvQuote(const std::string& Utf8);
 // CsvQuote does; binary data is upper-case hexadecimal; other values are their text
 // (TValue::AsString). Raises EDatabaseError for an unreadable value.
 std::string CsvField(const TValue& Value);
+// Appends CsvField(Value) to Out, without a text of its own for the field: the form
+// for writing many rows.
+void AppendCsvField(std::string& Out, const TValue& Value);
 // Fields already in CSV form, joined by commas and ended by CR LF.
 std::string CsvRecord(const std::vector<std::string>& Fields);
 

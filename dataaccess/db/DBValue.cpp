@@ -24,10 +24,23 @@ bool ValidDate(int64_t y, unsigned m, unsigned d) {
   return d <= kDays[m - 1] + (m == 2 && SysUtils::IsLeapYear(static_cast<int>(y)) ? 1u : 0u);
 }
 
+// Writes V (0 <= V < 10^N) as N digits at P.
+inline void PutDigits(char* P, unsigned V, int N) {
+  for (int i = N - 1; i >= 0; --i, V /= 10) P[i] = static_cast<char>('0' + V % 10);
+}
+
 std::string DateText(int64_t Days) {
   int64_t y;
   unsigned m, d;
   CivilFromDays(Days + kDay0FromUnixEpoch, y, m, d);
+  // The years of four digits, written directly: dates are read row after row.
+  if (y >= 0 && y <= 9999) {
+    char buf[10] = {0, 0, 0, 0, '-', 0, 0, '-', 0, 0};
+    PutDigits(buf, static_cast<unsigned>(y), 4);
+    PutDigits(buf + 5, m, 2);
+    PutDigits(buf + 8, d, 2);
+    return std::string(buf, sizeof buf);
+  }
   char buf[32];
   std::snprintf(buf, sizeof buf, "%04lld-%02u-%02u", static_cast<long long>(y), m, d);
   return buf;

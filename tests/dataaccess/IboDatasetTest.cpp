@@ -112,6 +112,15 @@ TEST(IBODatasetLifecycle, FirstRerunsUnlessOneDirectional) {
   q->First();
   EXPECT_EQ(q->RecNo(), 1);
   EXPECT_EQ(q->Fields(0)->AsInteger(), 10);
+
+  // A single row read past: First must bring the row back, not leave Eof set.
+  auto one = Query("select ID from EMP where ID = 10");
+  one->Open();
+  one->Next();
+  ASSERT_TRUE(one->Eof());
+  one->First();
+  EXPECT_FALSE(one->Eof());
+  EXPECT_EQ(one->Fields(0)->AsInteger(), 10);
   int before = q->OpenCount();
 
   q->Close();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "dataaccess/bde/DBTables.h"
 #include "dataaccess/db/DB.h"
@@ -30,6 +33,9 @@ TEST(DBValue, TextFormOfEveryKind) {
       {"day zero", TValue::Date(0), "1899-12-30"},
       {"leap day", TValue::Date(45351), "2024-02-29"},
       {"before day zero", TValue::Date(-693593), "0001-01-01"},
+      {"last four-digit year", TValue::Date(2958465), "9999-12-31"},
+      {"five-digit year", TValue::Date(2958466), "10000-01-01"},
+      {"before year one", TValue::Date(-693594), "0000-12-31"},
       {"time", TValue::Time((12 * 3600 + 34 * 60 + 56) * 10000LL), "12:34:56"},
       {"time with milliseconds", TValue::Time(1230), "00:00:00.123"},
       {"time with ten-thousandths", TValue::Time(1234), "00:00:00.1234"},
@@ -130,14 +136,81 @@ TEST(DBText, CsvFields) {
       {"quote doubled", TValue::Text("say \"hi\""), "\"say \"\"hi\"\"\""},
       {"line break", TValue::Text("a\r\nb"), "\"a\r\nb\""},
       {"utf-8", TValue::Text("Zo\xEB"), "Zo\xC3\xAB"},
+      {"utf-8 quoted", TValue::Text("\x80\"a\xFF,b\""), "\"\xE2\x82\xAC\"\"a\xC3\xBF,b\"\"\""},
+      {"undefined code kept", TValue::Text("\x81x"), "\xC2\x81x"},
+      {"integer", TValue::Integer(INT64_MIN), "-9223372036854775808"},
+      {"float", TValue::Float(-0.25), "-0.25"},
+      {"date", TValue::Date(45351), "2024-02-29"},
+      {"timestamp", TValue::DateTime(45322, 36000 * 10000LL), "2024-01-31 10:00:00"},
       {"bytes as hex", TValue::Bytes(std::string("\x00\xFF", 2)), "00FF"},
       {"empty bytes", TValue::Bytes(""), "\"\""},
       {"decimal", TValue::Decimal(-5, 2), "-0.05"},
       {"boolean", TValue::Boolean(false), "FALSE"},
   };
-  for (const Row& r : rows) EXPECT_EQ(DB::CsvField(r.value), r.csv) << r.name;
+  std::string appended = "x";
+  for (const Row& r : rows) {
+    EXPECT_EQ(DB::CsvField(r.value), r.csv) << r.name;
+    DB::AppendCsvField(appended, r.value);
+    appended += ';';
+  }
+  std::string joined = "x";
+  for (const Row& r : rows) joined += std::string(r.csv) + ";";
+  EXPECT_EQ(appended, joined) << "AppendCsvField appends what CsvField gives";
   EXPECT_EQ(DB::CsvRecord({"1", "", "\"a,b\""}), "1,,\"a,b\"\r\n");
   EXPECT_THROW(DB::CsvField(TValue::Unreadable("ARRAY")), DB::EDatabaseError);
+}
+
+namespace {
+
+// Rows of one integer and one text; a row whose number is Fail is half written and then
+// raises, as an engine error in the middle of a row does.
+class TScriptedCursor : public DB::TCursor {
+ public:
+  TScriptedCursor(int Rows, int Fail) : FRows(Rows), FFail(Fail) {}
+  bool Fetch(std::vector<TValue>& Row) override {
+    if (FNext > FRows) return false;
+    Row.resize(2);
+    Row[0] = TValue::Integer(FNext);
+    if (FNext == FFail) {
+      FFail = 0;  // the next attempt succeeds
+      throw DB::EDatabaseError("fetch failed");
+    }
+    // Texts past the short-string size, so a row that kept another row's storage shows.
+    Row[1] = FNext % 2 ? TValue::Text(std::string(40, static_cast<char>('a' + FNext))) : TValue::Null();
+    ++FNext;
+    return true;
+  }
+
+ private:
+  int FNext = 1, FRows, FFail;
+};
+
+}  // namespace
+
+TEST(DBRowReader, RowsInOrderAndAFailedFetchKeepsTheRow) {
+  DB::TRowReader reader;
+  reader.Start(std::make_unique<TScriptedCursor>(5, 3));
+  auto expectRow = [&](int n) {
+    ASSERT_EQ(reader.Row().size(), 2u);
+    EXPECT_EQ(reader.Row()[0], TValue::Integer(n));
+    const TValue text = n % 2 ? TValue::Text(std::string(40, static_cast<char>('a' + n))) : TValue::Null();
+    EXPECT_EQ(reader.Row()[1], text) << "row " << n;
+    EXPECT_EQ(reader.RecNo(), n);
+  };
+  expectRow(1);
+  reader.Next();
+  expectRow(2);
+  EXPECT_THROW(reader.Next(), DB::EDatabaseError);
+  expectRow(2);
+  EXPECT_FALSE(reader.Eof());
+  for (int n = 3; n <= 5; ++n) {
+    reader.Next();
+    expectRow(n);
+  }
+  reader.Next();
+  EXPECT_TRUE(reader.Eof());
+  expectRow(5);
+  EXPECT_EQ(reader.RecordCount(), 5);
 }
 
 TEST(DBTablesMapping, DeclaredTypeToFieldType) {
