@@ -70,12 +70,15 @@ std::shared_ptr<DbiDb> DbiDb::Acquire(const std::string& FileName) {
   std::string key = Key(FileName);
   auto& map = Connections();
   for (auto it = map.begin(); it != map.end();) it = it->second.expired() ? map.erase(it) : std::next(it);
+  // A connection whose file has gone from its name is left to its present users; the
+  // name is opened afresh (and fails when nothing is there).
   if (auto it = map.find(key); it != map.end())
-    if (auto live = it->second.lock()) return live;
+    if (auto live = it->second.lock(); live && !live->Moved()) return live;
   sqlite3* handle = nullptr;
   // No SQLITE_OPEN_CREATE: opening a name that is not there must not make an empty
-  // database of it.
-  int rc = sqlite3_open_v2(DB::AnsiToUtf8(key).c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr);
+  // database of it. Connections are used by the user-interface thread only, so SQLite
+  // need not lock one at every call (one lock per value read, else).
+  int rc = sqlite3_open_v2(DB::AnsiToUtf8(key).c_str(), &handle, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     std::string msg = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
     sqlite3_close(handle);
@@ -101,6 +104,11 @@ bool DbiDb::IsLive(const DbiDb* Db) {
 }
 
 DbiDb::~DbiDb() { sqlite3_close_v2(Handle); }
+
+bool DbiDb::Moved() const {
+  int moved = 0;
+  return sqlite3_file_control(Handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
 
 // ---- errors ---------------------------------------------------------------------------
 

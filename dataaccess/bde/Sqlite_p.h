@@ -23,6 +23,10 @@ struct DbiDb {
   static bool IsLive(const DbiDb* Db);
   // The key connections are shared under.
   static std::string Key(const std::string& FileName);
+  // True when the file this connection reads is no longer at its name (deleted or
+  // renamed away): reading on would show, and writing would lose into, a file nobody
+  // can open any more.
+  bool Moved() const;
 
   DbiDb(std::string APath, sqlite3* AHandle) : Path(std::move(APath)), Handle(AHandle) {}
   ~DbiDb();

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <map>
 
+#include <sys/stat.h>
+
 #include "dataaccess/db/DBText.h"
 #include "dataaccess/ibobjects/FbClient_p.h"
 #include "dataaccess/ibobjects/IB_Components.h"
@@ -42,6 +44,20 @@ void AddInt(std::string& Dpb, char Tag, uint32_t Value) {
 std::map<std::string, std::weak_ptr<TAttachment>>& Attachments() {
   static std::map<std::string, std::weak_ptr<TAttachment>> map;
   return map;
+}
+
+// True when Status holds an error that means the attachment can no longer be used.
+bool SaysConnectionLost(const ISC_STATUS* Status) {
+  static const ISC_STATUS kLost[] = {isc_network_error, isc_net_read_err,  isc_net_write_err, isc_lost_db_connection,
+                                     isc_conn_lost,     isc_att_shutdown,  isc_shutdown,      isc_bad_db_handle};
+  for (size_t i = 0; Status[i] != isc_arg_end && Status[i] != isc_arg_warning;) {
+    const ISC_STATUS arg = Status[i];
+    if (arg == isc_arg_gds)
+      for (ISC_STATUS code : kLost)
+        if (Status[i + 1] == code) return true;
+    i += arg == isc_arg_cstring ? 3 : 2;
+  }
+  return false;
 }
 
 }  // namespace
@@ -110,17 +126,28 @@ std::shared_ptr<TAttachment> TAttachment::Acquire(const std::string& DatabaseNam
   if (key.empty()) throw EIB_Error("No database name is given");
   auto& map = Attachments();
   for (auto it = map.begin(); it != map.end();) it = it->second.expired() ? map.erase(it) : std::next(it);
-  if (auto it = map.find(key); it != map.end())
-    if (auto live = it->second.lock()) return live;
+  bool moved = false;
+  if (auto it = map.find(key); it != map.end()) {
+    if (auto live = it->second.lock()) {
+      if (live->Usable()) return live;
+      moved = live->Moved();
+    }
+  }
 
   std::string dpb = BuildDpb(DatabaseName, Login, false, true);
   ISC_STATUS_ARRAY st;
   isc_db_handle db = 0;
   // File names go to the client library in the system's encoding, UTF-8.
   std::string file = DB::AnsiToUtf8(key);
+  // The embedded engine finds a database it has open by its name, even when the file has
+  // gone from that name since: with nothing there now, it would hand out the old one.
+  struct stat there{};
+  if (moved && ::stat(file.c_str(), &there) != 0)
+    throw EIB_Error("Cannot attach \"" + SysUtils::Trim(DatabaseName) + "\":\nthe database file is no longer there");
   if (isc_attach_database(st, 0, file.c_str(), &db, static_cast<short>(dpb.size()), dpb.data()))
     RaiseStatus(st, "Cannot attach \"" + SysUtils::Trim(DatabaseName) + "\":");
   auto att = std::make_shared<TAttachment>(key, db);
+  if (!IsServerName(DatabaseName)) att->NoteFile(file);
   map[key] = att;
   return att;
 }
@@ -133,6 +160,25 @@ TAttachment::~TAttachment() {
   if (FDb != 0) isc_detach_database(st, &FDb);
 }
 
+void TAttachment::NoteFile(const std::string& Path) {
+  struct stat st{};
+  if (::stat(Path.c_str(), &st) != 0) return;
+  FFile = Path;
+  FDevice = st.st_dev;
+  FInode = st.st_ino;
+}
+
+bool TAttachment::Moved() const {
+  if (FFile.empty()) return false;
+  struct stat st{};
+  return ::stat(FFile.c_str(), &st) != 0 || st.st_dev != FDevice || st.st_ino != FInode;
+}
+
+void TAttachment::Raise(const ISC_STATUS* Status, const std::string& Context) {
+  if (SaysConnectionLost(Status)) FLost = true;
+  RaiseStatus(Status, Context);
+}
+
 isc_tr_handle* TAttachment::Tr() {
   if (FTr == 0) {
     // Read committed with record versions: readers see every committed change and
@@ -141,7 +187,7 @@ isc_tr_handle* TAttachment::Tr() {
                                isc_tpb_rec_version, isc_tpb_nowait};
     ISC_STATUS_ARRAY st;
     if (isc_start_transaction(st, &FTr, 1, &FDb, static_cast<unsigned short>(sizeof tpb), tpb))
-      RaiseStatus(st, "Cannot start a transaction:");
+      Raise(st, "Cannot start a transaction:");
   }
   return &FTr;
 }
@@ -149,7 +195,7 @@ isc_tr_handle* TAttachment::Tr() {
 void TAttachment::Commit() {
   if (FTr == 0) return;
   ISC_STATUS_ARRAY st;
-  if (isc_commit_retaining(st, &FTr)) RaiseStatus(st);
+  if (isc_commit_retaining(st, &FTr)) Raise(st);
 }
 
 void TAttachment::ExecuteImmediate(const std::string& SQL) {
@@ -161,7 +207,7 @@ void TAttachment::ExecuteImmediate(const std::string& SQL) {
   DB::CheckSQLText(SQL);
   ISC_STATUS_ARRAY st;
   if (isc_dsql_execute_immediate(st, &FDb, Tr(), 0, SQL.c_str(), SQL_DIALECT_V6, nullptr))
-    RaiseStatus(st);
+    Raise(st);
   Commit();
 }
 
@@ -192,7 +238,7 @@ class TFbCursor : public DB::TCursor {
       FDone = true;
       return false;
     }
-    if (rc != 0) RaiseStatus(st);
+    if (rc != 0) FStatement->FAttachment->Raise(st);
     FStatement->ReadRow(Row);
     return true;
   }
@@ -205,7 +251,7 @@ class TFbCursor : public DB::TCursor {
 TStatement::TStatement(std::shared_ptr<TAttachment> Attachment, const std::string& SQL)
     : FAttachment(std::move(Attachment)) {
   ISC_STATUS_ARRAY st;
-  if (isc_dsql_allocate_statement(st, FAttachment->Db(), &FStmt)) RaiseStatus(st);
+  if (isc_dsql_allocate_statement(st, FAttachment->Db(), &FStmt)) FAttachment->Raise(st);
   auto describe = [this](int Count) {
     FOutBuffer.assign(XSQLDA_LENGTH(Count), 0);
     FOut = reinterpret_cast<XSQLDA*>(FOutBuffer.data());
@@ -216,14 +262,14 @@ TStatement::TStatement(std::shared_ptr<TAttachment> Attachment, const std::strin
   if (isc_dsql_prepare(st, FAttachment->Tr(), &FStmt, 0, SQL.c_str(), SQL_DIALECT_V6, FOut)) {
     ISC_STATUS_ARRAY st2;
     isc_dsql_free_statement(st2, &FStmt, DSQL_drop);
-    RaiseStatus(st);
+    FAttachment->Raise(st);
   }
   if (FOut->sqld > FOut->sqln) {
     describe(FOut->sqld);
     if (isc_dsql_describe(st, &FStmt, SQLDA_VERSION1, FOut)) {
       ISC_STATUS_ARRAY st2;
       isc_dsql_free_statement(st2, &FStmt, DSQL_drop);
-      RaiseStatus(st);
+      FAttachment->Raise(st);
     }
   }
   static const char item[] = {isc_info_sql_stmt_type};
@@ -261,7 +307,7 @@ void TStatement::CheckNoParameters() const {
   in->sqln = 1;
   ISC_STATUS_ARRAY st;
   isc_stmt_handle stmt = FStmt;
-  if (isc_dsql_describe_bind(st, &stmt, SQLDA_VERSION1, in)) RaiseStatus(st);
+  if (isc_dsql_describe_bind(st, &stmt, SQLDA_VERSION1, in)) FAttachment->Raise(st);
   if (in->sqld > 0)
     throw EIB_Error("The statement has " + std::to_string(in->sqld) +
                     " parameter(s); statements with parameters are not supported");
@@ -272,7 +318,7 @@ std::unique_ptr<DB::TCursor> TStatement::Open() {
   if (!ReturnsRows()) throw EIB_Error("The statement returns no rows; run it with ExecSQL");
   CheckNoParameters();
   ISC_STATUS_ARRAY st;
-  if (isc_dsql_execute(st, FAttachment->Tr(), &FStmt, SQLDA_VERSION1, nullptr)) RaiseStatus(st);
+  if (isc_dsql_execute(st, FAttachment->Tr(), &FStmt, SQLDA_VERSION1, nullptr)) FAttachment->Raise(st);
   FCursorOpen = true;
   return std::make_unique<TFbCursor>(shared_from_this());
 }
@@ -289,7 +335,7 @@ void TStatement::Execute() {
     rc = isc_dsql_execute2(st, FAttachment->Tr(), &FStmt, SQLDA_VERSION1, nullptr, FOut);
   else
     rc = isc_dsql_execute(st, FAttachment->Tr(), &FStmt, SQLDA_VERSION1, nullptr);
-  if (rc) RaiseStatus(st);
+  if (rc) FAttachment->Raise(st);
   if (ReturnsRows()) isc_dsql_free_statement(st, &FStmt, DSQL_close);
   FAttachment->Commit();
 }
@@ -299,7 +345,7 @@ DB::TValue TStatement::ReadBlob(const XSQLVAR& V) {
   std::memcpy(&id, V.sqldata, sizeof id);
   ISC_STATUS_ARRAY st;
   isc_blob_handle blob = 0;
-  if (isc_open_blob2(st, FAttachment->Db(), FAttachment->Tr(), &blob, &id, 0, nullptr)) RaiseStatus(st);
+  if (isc_open_blob2(st, FAttachment->Db(), FAttachment->Tr(), &blob, &id, 0, nullptr)) FAttachment->Raise(st);
   std::string data;
   char buf[32768];
   for (;;) {
@@ -312,7 +358,7 @@ DB::TValue TStatement::ReadBlob(const XSQLVAR& V) {
     } else {
       ISC_STATUS_ARRAY st2;
       isc_close_blob(st2, &blob);
-      RaiseStatus(st);
+      FAttachment->Raise(st);
     }
   }
   isc_close_blob(st, &blob);

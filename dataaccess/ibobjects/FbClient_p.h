@@ -53,10 +53,29 @@ class TAttachment {
   // Commits and drops the database (the attachment is gone afterwards).
   void Drop();
 
+  // RaiseStatus for a call on this attachment; an error that says the connection to
+  // the database is gone (server stopped, network down, database shut down) marks the
+  // attachment lost first.
+  [[noreturn]] void Raise(const ISC_STATUS* Status, const std::string& Context = "");
+  // True once an error said the connection is gone. A lost attachment is not handed
+  // out again: the next Acquire attaches afresh, so work resumes once the server is
+  // back; its present holders keep it until they let it go.
+  bool Lost() const { return FLost; }
+  // For a database file: remembers which file Path is now, so that Moved can tell.
+  void NoteFile(const std::string& Path);
+  // True when the noted file is no longer at its name (deleted or renamed away):
+  // reading on would show, and writing would lose into, a file nobody can open any more.
+  bool Moved() const;
+  // Neither lost nor moved: fit to be handed out to another query.
+  bool Usable() const { return !FLost && !Moved(); }
+
  private:
   std::string FKey;
   isc_db_handle FDb = 0;
   isc_tr_handle FTr = 0;
+  bool FLost = false;
+  std::string FFile;  // the noted file, empty for a server's database
+  unsigned long long FDevice = 0, FInode = 0;
 };
 
 // A prepared DSQL statement with its output descriptors.

@@ -43,7 +43,9 @@ void TIB_Connection::SetDatabaseName(const std::string& Value) {
 }
 
 void TIB_Connection::Connect() {
-  if (FAttachment) return;
+  // An attachment whose connection was lost, or whose file went from its name, is
+  // replaced by a new one.
+  if (FAttachment && FAttachment->Usable()) return;
   FAttachment = TAttachment::Acquire(FDatabaseName, detail::TLogin{FUserName, FPassword});
 }
 
@@ -59,7 +61,7 @@ std::shared_ptr<TAttachment> TIB_Connection::Attach(const std::string& DatabaseN
   detail::TLogin login;
   for (TIB_Connection* c : Connections()) {
     if (detail::AttachmentKey(c->FDatabaseName) == key) {
-      if (c->FAttachment) return c->FAttachment;
+      if (c->FAttachment && c->FAttachment->Usable()) return c->FAttachment;
       login = detail::TLogin{c->FUserName, c->FPassword};
       break;
     }
@@ -135,7 +137,17 @@ void TIB_Query::Prepare() {
   if (FStatement) return;
   std::string sql = FSQL->Text();
   DB::CheckSQLText(sql);
-  auto statement = std::make_shared<TStatement>(TIB_Connection::Attach(FDatabaseName), sql);
+  std::shared_ptr<TAttachment> attachment = TIB_Connection::Attach(FDatabaseName);
+  std::shared_ptr<TStatement> statement;
+  try {
+    statement = std::make_shared<TStatement>(attachment, sql);
+  } catch (const EIB_Error&) {
+    // The shared attachment turned out lost (the server was restarted since it was
+    // made): one new attachment is tried, so the first query after a restart works.
+    if (!attachment->Lost()) throw;
+    attachment.reset();
+    statement = std::make_shared<TStatement>(TIB_Connection::Attach(FDatabaseName), sql);
+  }
   std::vector<std::unique_ptr<TIB_Column>> columns;
   for (int i = 0; i < statement->ColumnCount(); ++i) {
     const XSQLVAR& v = statement->Var(i);

@@ -10,7 +10,10 @@
 //
 // Attachments are shared by database name within the process: every query and
 // connection that names the same database uses one attachment, and so one
-// transaction. It is detached when the last of them lets it go. Each statement that
+// transaction. It is detached when the last of them lets it go. An attachment whose
+// connection was lost (the server stopped, the network failed), or whose database file
+// was deleted or renamed away, is not shared any more: the next query that prepares
+// attaches afresh, so work resumes once the server or the file is back. Each statement that
 // changes data is committed at once (commit retaining), so readers see it.
 //
 // User-interface thread only: nothing here is guarded.
@@ -72,7 +75,8 @@ class TIB_Connection : public Classes::TComponent {
   static std::string CharSet() { return "WIN1252"; }
 
   // Attaches (or joins the attachment already open on the name). Raises EIB_Error:
-  // a file that does not exist is named in the message and is not created.
+  // a file that does not exist is named in the message and is not created. Connected
+  // to an attachment whose connection was lost or whose file went, attaches anew.
   void Connect();
   // Lets the attachment go; it is detached when no query uses it any more.
   void Disconnect();

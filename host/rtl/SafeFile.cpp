@@ -150,7 +150,10 @@ int64_t TFileReplacer::Write(const void* Buffer, int64_t Count) {
   while (done < Count) {
     const ssize_t n = ::write(FHandle, p + done, static_cast<size_t>(Count - done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
+    // The system's reason (disk full, file too large ...) is what the user needs to
+    // hear; a short count would leave only a generic stream error.
+    if (n < 0) throw Classes::EWriteError("Cannot write file \"" + FTarget + "\". " + Reason(errno));
+    if (n == 0) break;
     done += n;
   }
   return done;

@@ -31,6 +31,8 @@ class TFileReplacer : public Classes::TStream {
 
   std::string ClassName() const override { return "TFileReplacer"; }
   int64_t Read(void* Buffer, int64_t Count) override;
+  // Raises Classes::EWriteError "Cannot write file "Target". <reason>" when the system
+  // refuses the bytes (disk full, file-size limit ...).
   int64_t Write(const void* Buffer, int64_t Count) override;
   int64_t Seek(int64_t Offset, Classes::TSeekOrigin Origin) override;
   void SetSize(int64_t NewSize) override;
