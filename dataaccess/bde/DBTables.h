@@ -44,17 +44,8 @@ class EDBEngineError : public DB::EDatabaseError {
 // engine's last error when it is that status, else "Engine error $XXXX".
 void Check(BDE::DBIResult Status);
 
-// The dataset type of a declared column type: the declared name without its
-// parenthesised size, blanks folded, compared without regard to letter case; the first
-// rule that fits: BOOLEAN, BOOL ftBoolean; BIGINT, INT8 ftLargeint; SMALLINT, INT2,
-// TINYINT ftSmallint; any other name containing INT ftInteger; DATETIME, TIMESTAMP
-// ftDateTime; DATE ftDate; TIME ftTime; NUMERIC, DECIMAL ftBCD; REAL, DOUBLE, DOUBLE
-// PRECISION, FLOAT ftFloat; TEXT, CLOB ftMemo; CHAR, VARCHAR, NCHAR, NVARCHAR, VARYING
-// CHARACTER, CHARACTER VARYING, CHARACTER ftString; BLOB ftBlob; no declared type (an
-// expression) or any other ftUnknown.
-// Size: the declared length of strings ("VARCHAR(40)" 40), the decimal places of
-// decimals ("NUMERIC(15,2)" 2), else 0.
-DB::TFieldType FieldTypeOfDeclaredType(const std::string& Declared, int& Size);
+// The dataset type of a SQLite declared column type (see DB::FieldTypeOfDeclaredType).
+using DB::FieldTypeOfDeclaredType;
 
 // Database aliases: a name that stands for a database file.
 class TSession : public Classes::TComponent {

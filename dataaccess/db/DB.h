@@ -59,6 +59,18 @@ enum TFieldType : int {
 // and unknown types.
 int FieldDataSize(TFieldType DataType, int Size);
 
+// The dataset type of a declared column type: the declared name without its
+// parenthesised size, blanks folded, compared without regard to letter case; the first
+// rule that fits: BOOLEAN, BOOL ftBoolean; BIGINT, INT8 ftLargeint; SMALLINT, INT2,
+// TINYINT ftSmallint; any other name containing INT ftInteger; DATETIME, TIMESTAMP
+// ftDateTime; DATE ftDate; TIME ftTime; NUMERIC, DECIMAL ftBCD; REAL, DOUBLE, DOUBLE
+// PRECISION, FLOAT ftFloat; TEXT, CLOB ftMemo; CHAR, VARCHAR, NCHAR, NVARCHAR, VARYING
+// CHARACTER, CHARACTER VARYING, CHARACTER ftString; BLOB ftBlob; no declared type (an
+// expression) or any other ftUnknown.
+// Size: the declared length of strings ("VARCHAR(40)" 40), the decimal places of
+// decimals ("NUMERIC(15,2)" 2), else 0.
+TFieldType FieldTypeOfDeclaredType(const std::string& Declared, int& Size);
+
 // Misuse of a dataset or field (closed dataset, unknown field, unreadable value) and
 // the base of the engines' errors.
 class EDatabaseError : public SysUtils::Exception {

@@ -13,6 +13,25 @@ std::string AnsiToUtf8(const std::string& S) { return SysUtils::AnsiToUtf8(S); }
 
 std::string Utf8ToAnsi(const std::string& S) { return SysUtils::Utf8ToAnsi(S); }
 
+std::string Utf8AnsiUpper(std::string_view Utf8) {
+  std::string out;
+  out.reserve(Utf8.size());
+  for (size_t i = 0; i < Utf8.size();) {
+    char32_t u = 0;
+    const size_t len = SysUtils::DecodeUtf8(Utf8, i, u);
+    if (len == 0) {
+      out += Utf8[i++];
+      continue;
+    }
+    char ansi;
+    if (SysUtils::UnicodeToAnsiChar(u, ansi))
+      u = SysUtils::AnsiCharToUnicode(static_cast<unsigned char>(SysUtils::AnsiUpperChar(ansi)));
+    SysUtils::AppendUtf8(out, u);
+    i += len;
+  }
+  return out;
+}
+
 std::string CsvQuote(const std::string& Utf8) {
   if (!Utf8.empty() && Utf8.find_first_of(",\"\r\n") == std::string::npos) return Utf8;
   std::string out = "\"";

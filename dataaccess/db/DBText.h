@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dataaccess/db/DB.h"
@@ -16,6 +17,11 @@ std::string AnsiToUtf8(const std::string& S);
 // UTF-8 text as Windows-1252. A character the code page lacks, and a byte that is not
 // valid UTF-8, becomes '?'. SysUtils::TryUtf8ToAnsi refuses such text instead.
 std::string Utf8ToAnsi(const std::string& S);
+// UTF-8 text with the letters that Windows-1252 holds upper-cased as the code page
+// does ("é" "É", "ÿ" "Ÿ"); other characters, and bytes that are not UTF-8, unchanged.
+// The UPPER that the data access gives SQLite connections, so that the engine folds a
+// column as the filter dialog folds a value.
+std::string Utf8AnsiUpper(std::string_view Utf8);
 
 // One CSV field from UTF-8 text: quoted (and inner quotes doubled) when it holds a
 // comma, a quote, CR or LF, or is empty; an empty text thus stays apart from NULL.

@@ -372,4 +372,60 @@ bool TValue::operator==(const TValue& Other) const {
          FText == Other.FText;
 }
 
+TFieldType FieldTypeOfDeclaredType(const std::string& Declared, int& Size) {
+  Size = 0;
+  size_t paren = Declared.find('(');
+  // The name, upper case, inner blanks folded to one.
+  std::string name;
+  for (char c : Declared.substr(0, paren)) {
+    if (static_cast<unsigned char>(c) <= ' ') {
+      if (!name.empty() && name.back() != ' ') name += ' ';
+    } else {
+      name += c;
+    }
+  }
+  if (!name.empty() && name.back() == ' ') name.pop_back();
+  name = SysUtils::UpperCase(name);
+  // The numbers in the parentheses: length, or precision and scale.
+  std::vector<int> numbers;
+  if (paren != std::string::npos) {
+    size_t close = Declared.find(')', paren);
+    std::string inner = Declared.substr(paren + 1, close == std::string::npos ? std::string::npos : close - paren - 1);
+    size_t p = 0;
+    while (p <= inner.size()) {
+      size_t comma = inner.find(',', p);
+      std::string part = SysUtils::Trim(inner.substr(p, comma == std::string::npos ? std::string::npos : comma - p));
+      numbers.push_back(SysUtils::StrToIntDef(part, 0));
+      if (comma == std::string::npos) break;
+      p = comma + 1;
+    }
+  }
+  auto is = [&name](std::initializer_list<const char*> names) {
+    for (const char* n : names)
+      if (name == n) return true;
+    return false;
+  };
+  if (is({"BOOLEAN", "BOOL"})) return ftBoolean;
+  if (is({"BIGINT", "INT8"})) return ftLargeint;
+  if (is({"SMALLINT", "INT2", "TINYINT"})) return ftSmallint;
+  if (name.find("INT") != std::string::npos) return ftInteger;
+  if (is({"DATETIME", "TIMESTAMP"})) return ftDateTime;
+  if (is({"DATE"})) return ftDate;
+  if (is({"TIME"})) return ftTime;
+  if (is({"NUMERIC", "DECIMAL"})) {
+    if (numbers.size() >= 2 && numbers[1] > 0) Size = numbers[1];
+    return ftBCD;
+  }
+  // DOUBLE PRECISION is the standard spelling of DOUBLE.
+  if (is({"REAL", "DOUBLE", "DOUBLE PRECISION", "FLOAT"})) return ftFloat;
+  if (is({"TEXT", "CLOB"})) return ftMemo;
+  // CHARACTER VARYING is the standard spelling of VARYING CHARACTER.
+  if (is({"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING", "CHARACTER"})) {
+    if (!numbers.empty() && numbers[0] > 0) Size = numbers[0];
+    return ftString;
+  }
+  if (is({"BLOB"})) return ftBlob;
+  return ftUnknown;
+}
+
 }  // namespace DB

@@ -42,81 +42,13 @@ T* HandleOf(const QVariant& V, const char* TypeName) {
   return *static_cast<T* const*>(V.constData());
 }
 
-// The Qt type of a SQLite declared type, by the same rules the dataset library applies
-// to SQLite's declared types (QSQLITE itself knows only INT, INTEGER, DOUBLE, FLOAT,
-// REAL, NUMERIC, BLOB and BOOL and reports the rest as text). Length gets the declared
-// length of strings, Precision the decimal places of decimals; an unknown type gives
-// UnknownType.
-QMetaType::Type SqliteDeclaredType(const std::string& Declared, int& Length, int& Precision) {
-  Length = 0;
-  Precision = 0;
-  const size_t paren = Declared.find('(');
-  std::string name;
-  for (char c : Declared.substr(0, paren)) {
-    if (static_cast<unsigned char>(c) <= ' ') {
-      if (!name.empty() && name.back() != ' ') name += ' ';
-    } else {
-      name += c;
-    }
-  }
-  if (!name.empty() && name.back() == ' ') name.pop_back();
-  name = SysUtils::UpperCase(name);
-  int first = 0, second = 0;
-  if (paren != std::string::npos) {
-    const std::string inner = Declared.substr(paren + 1);
-    const size_t comma = inner.find(',');
-    first = SysUtils::StrToIntDef(SysUtils::Trim(inner.substr(0, std::min(comma, inner.find(')')))), 0);
-    if (comma != std::string::npos)
-      second = SysUtils::StrToIntDef(SysUtils::Trim(inner.substr(comma + 1, inner.find(')') - comma - 1)), 0);
-  }
-  auto is = [&name](std::initializer_list<std::string_view> names) {
-    for (std::string_view n : names)
-      if (name == n) return true;
-    return false;
-  };
-  if (is({"BOOLEAN", "BOOL"})) return QMetaType::Bool;
-  if (is({"BIGINT", "INT8"})) return QMetaType::LongLong;
-  if (is({"SMALLINT", "INT2", "TINYINT"})) return QMetaType::Short;
-  if (name.find("INT") != std::string::npos) return QMetaType::Int;
-  if (is({"DATETIME", "TIMESTAMP"})) return QMetaType::QDateTime;
-  if (is({"DATE"})) return QMetaType::QDate;
-  if (is({"TIME"})) return QMetaType::QTime;
-  if (is({"NUMERIC", "DECIMAL"})) {
-    Precision = second > 0 ? second : 0;
-    return QMetaType::Double;
-  }
-  if (is({"REAL", "DOUBLE", "DOUBLE PRECISION", "FLOAT"})) return QMetaType::Double;
-  if (is({"TEXT", "CLOB"})) return QMetaType::QString;
-  if (is({"CHAR", "VARCHAR", "NCHAR", "NVARCHAR", "VARYING CHARACTER", "CHARACTER VARYING", "CHARACTER"})) {
-    Length = first > 0 ? first : 0;
-    return QMetaType::QString;
-  }
-  if (is({"BLOB"})) return QMetaType::QByteArray;
-  return QMetaType::UnknownType;
-}
-
 // UPPER by the Windows-1252 code page over UTF-8 text: NULL stays NULL, characters the
 // code page lacks and bytes that are not UTF-8 stay as they are.
 void AnsiUpper(sqlite3_context* Context, int, sqlite3_value** Args) {
   const auto* text = sqlite3_value_text(Args[0]);
   if (text == nullptr) return;
-  const size_t n = static_cast<size_t>(sqlite3_value_bytes(Args[0]));
-  const std::string_view bytes(reinterpret_cast<const char*>(text), n);
-  std::string out;
-  out.reserve(n);
-  for (size_t i = 0; i < n;) {
-    char32_t u = 0;
-    const size_t len = SysUtils::DecodeUtf8(bytes, i, u);
-    if (len == 0) {
-      out += static_cast<char>(text[i++]);
-      continue;
-    }
-    char ansi;
-    if (SysUtils::UnicodeToAnsiChar(u, ansi))
-      u = SysUtils::AnsiCharToUnicode(static_cast<unsigned char>(SysUtils::AnsiUpperChar(ansi)));
-    SysUtils::AppendUtf8(out, u);
-    i += len;
-  }
+  const std::string out = DB::Utf8AnsiUpper(
+      std::string_view(reinterpret_cast<const char*>(text), static_cast<size_t>(sqlite3_value_bytes(Args[0]))));
   sqlite3_result_text(Context, out.data(), static_cast<int>(out.size()), SQLITE_TRANSIENT);
 }
 
@@ -336,23 +268,24 @@ std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>&
     QMetaType::Type type = static_cast<QMetaType::Type>(field.metaType().id());
     int length = field.length(), precision = field.precision();
     std::string table = Ansi(field.tableName()), column = Ansi(field.name());
+    if (type != QMetaType::Double) precision = 0;  // only decimals have decimal places
+    DB::TFieldDef def = DefOf(field, type, length, precision);
     if (stmt != nullptr) {
+      // QSQLITE knows only a few declared types and reports the rest as text: the
+      // declared type decides, by the rules the dataset library applies to SQLite.
       const char* declared = sqlite3_column_decltype(stmt, i);
-      int declaredLength = 0, declaredPrecision = 0;
-      const QMetaType::Type byDeclared = SqliteDeclaredType(declared ? declared : "", declaredLength, declaredPrecision);
-      if (byDeclared != QMetaType::UnknownType) {
-        type = byDeclared;
-        length = declaredLength;
-        precision = declaredPrecision;
+      int size = 0;
+      const DB::TFieldType byDeclared = DB::FieldTypeOfDeclaredType(declared ? declared : "", size);
+      if (byDeclared != DB::ftUnknown) {
+        def.DataType = byDeclared;
+        def.Size = size;
       }
       const char* origin = sqlite3_column_origin_name(stmt, i);
       const char* originTable = sqlite3_column_table_name(stmt, i);
       column = origin ? DB::Utf8ToAnsi(origin) : column;
       table = originTable ? DB::Utf8ToAnsi(originTable) : std::string();
-    } else if (type != QMetaType::Double) {
-      precision = 0;  // only decimals have decimal places
     }
-    Defs.push_back(DefOf(field, type, length, precision));
+    Defs.push_back(std::move(def));
     types.push_back(Defs.back().DataType);
     FBaseTables.push_back(std::move(table));
     FBaseColumns.push_back(std::move(column));
