@@ -13,6 +13,7 @@
 #include <QSqlResult>
 #include <QTime>
 
+#include <cmath>
 #include <string_view>
 
 #include "dataaccess/db/DBText.h"
@@ -88,8 +89,26 @@ DB::TFieldDef DefOf(const QSqlField& Field, QMetaType::Type Type, int Length, in
   return def;
 }
 
-DB::TValue ValueOf(const QVariant& V, DB::TFieldType Type) {
+// A number of a decimal column with Scale places, kept as the engines with exact
+// decimals keep it, so that it prints with its places ("12.50", not "12.5"). Drivers
+// hand such numbers over as doubles (PostgreSQL) or integers (SQLite stores 24000.00 as
+// 24000); the scaled value is rounded back from the double.
+DB::TValue DecimalOf(const QVariant& V, int Scale) {
+  int64_t factor = 1;
+  for (int i = 0; i < Scale; ++i) factor *= 10;
+  if (V.metaType().id() != QMetaType::Double && V.metaType().id() != QMetaType::Float)
+    return DB::TValue::Decimal(V.toLongLong() * factor, Scale);
+  return DB::TValue::Decimal(std::llround(V.toDouble() * static_cast<double>(factor)), Scale);
+}
+
+// Beyond this many places a decimal column's numbers stay doubles: a double holds about
+// 15 significant digits, and the scaled value must fit them.
+constexpr int kMaxDecimalScale = 9;
+
+DB::TValue ValueOf(const QVariant& V, const DB::TFieldDef& Def) {
   if (V.isNull()) return DB::TValue::Null();
+  const DB::TFieldType Type = Def.DataType;
+  const bool decimal = Type == DB::ftBCD && Def.Size > 0 && Def.Size <= kMaxDecimalScale;
   static const QDate dayZero(1899, 12, 30);
   switch (V.metaType().id()) {
     case QMetaType::Bool:
@@ -104,10 +123,13 @@ DB::TValue ValueOf(const QVariant& V, DB::TFieldType Type) {
     case QMetaType::ULongLong:
       // SQLite keeps booleans as 0 and 1.
       if (Type == DB::ftBoolean) return DB::TValue::Boolean(V.toLongLong() != 0);
+      if (decimal) return DecimalOf(V, Def.Size);
       return DB::TValue::Integer(V.toLongLong());
     case QMetaType::Float:
+      if (decimal) return DecimalOf(V, Def.Size);
       return DB::TValue::Float(V.toDouble(), true);
     case QMetaType::Double:
+      if (decimal) return DecimalOf(V, Def.Size);
       return DB::TValue::Float(V.toDouble());
     case QMetaType::QString: {
       std::string text = Ansi(V.toString());
@@ -154,21 +176,21 @@ QSqlQuery Run(const QSqlDatabase& Db, const QString& Statement, const QVariantLi
 
 class TQtSqlCursor : public DB::TCursor {
  public:
-  TQtSqlCursor(QSqlQuery Query, std::vector<DB::TFieldType> Types) : FQuery(std::move(Query)), FTypes(std::move(Types)) {}
+  TQtSqlCursor(QSqlQuery Query, std::vector<DB::TFieldDef> Defs) : FQuery(std::move(Query)), FDefs(std::move(Defs)) {}
 
   bool Fetch(std::vector<DB::TValue>& Row) override {
     if (!FQuery.next()) {
       if (FQuery.lastError().isValid()) RaiseError(FQuery.lastError(), "");
       return false;
     }
-    Row.resize(FTypes.size());
-    for (size_t i = 0; i < FTypes.size(); ++i) Row[i] = ValueOf(FQuery.value(static_cast<int>(i)), FTypes[i]);
+    Row.resize(FDefs.size());
+    for (size_t i = 0; i < FDefs.size(); ++i) Row[i] = ValueOf(FQuery.value(static_cast<int>(i)), FDefs[i]);
     return true;
   }
 
  private:
   QSqlQuery FQuery;
-  std::vector<DB::TFieldType> FTypes;
+  std::vector<DB::TFieldDef> FDefs;
 };
 
 }  // namespace
@@ -262,7 +284,6 @@ std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>&
   Defs.clear();
   FBaseTables.clear();
   FBaseColumns.clear();
-  std::vector<DB::TFieldType> types;
   for (int i = 0; i < record.count(); ++i) {
     const QSqlField field = record.field(i);
     QMetaType::Type type = static_cast<QMetaType::Type>(field.metaType().id());
@@ -286,11 +307,10 @@ std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>&
       table = originTable ? DB::Utf8ToAnsi(originTable) : std::string();
     }
     Defs.push_back(std::move(def));
-    types.push_back(Defs.back().DataType);
     FBaseTables.push_back(std::move(table));
     FBaseColumns.push_back(std::move(column));
   }
-  auto cursor = std::make_unique<TQtSqlCursor>(std::move(query), std::move(types));
+  auto cursor = std::make_unique<TQtSqlCursor>(std::move(query), Defs);
   ShowInModel(db, statement);
   return cursor;
 }
