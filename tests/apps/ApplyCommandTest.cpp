@@ -20,20 +20,6 @@ const char* kStatement =
     "FROM ORDERS JOIN CUSTOMERS ON CUSTOMERS.ID = ORDERS.CUSTOMER_ID\r\n"
     "ORDER BY ORDERS.ID";
 
-// ( status shipped OR delivered ) AND total >= 500 AND ordered since 2022, by date: the
-// values as a user types them (lower case, the date as the edit mask shows it).
-const char* kFilterJson =
-    "{\"description\": \"Big shipped orders since 2022\", \"criteria\": ["
-    "{\"beginGroup\": \"(\", \"fieldName\": \"STATUS\", \"tableName\": \"ORDERS.\", \"operator\": \"=\", "
-    "\"value\": \"shipped\", \"endGroup\": \"\", \"operation\": 2}, "
-    "{\"beginGroup\": \"\", \"fieldName\": \"STATUS\", \"tableName\": \"ORDERS.\", \"operator\": \"=\", "
-    "\"value\": \"delivered\", \"endGroup\": \")\", \"operation\": 1}, "
-    "{\"beginGroup\": \"\", \"fieldName\": \"TOTAL\", \"tableName\": \"ORDERS.\", \"operator\": \">=\", "
-    "\"value\": \"500\", \"endGroup\": \"\", \"operation\": 1}, "
-    "{\"beginGroup\": \"\", \"fieldName\": \"ORDER_DATE\", \"tableName\": \"ORDERS.\", \"operator\": \">=\", "
-    "\"value\": \"01/01/2022\", \"endGroup\": \"\", \"operation\": -1}], "
-    "\"ordering\": [\"ORDERS.ORDER_DATE\", \"ORDERS.ID\"]}";
-
 // The same rows, written by hand for each engine.
 std::string Expected(bool Firebird) {
   return std::string(
@@ -55,7 +41,7 @@ class Apply : public ::testing::Test {
     sqlite = (dir / "sample.db").string();
     Sample::CreateSampleDatabase(Sample::TEngine::Firebird, fdb, kOrders);
     Sample::CreateSampleDatabase(Sample::TEngine::SQLite, sqlite, kOrders);
-    filter = MakeFilter("big.flt", kFilterJson);
+    filter = MakeFilter("big.flt", BigShippedFilterJson());
   }
   static void TearDownTestSuite() {
     std::error_code ec;

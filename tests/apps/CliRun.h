@@ -53,3 +53,25 @@ inline CliResult RunCli(const std::vector<std::string>& args, const std::string&
   fs::remove_all(dir);
   return r;
 }
+
+// The sample databases' "big shipped orders" filter as kytfilter flt make reads it:
+// ( status shipped OR delivered ) AND total >= 500 AND ordered since 2022, by date; the
+// values as a user types them (lower case, the date as the edit mask shows it). With
+// LowerNames the field names are in lower case, as a catalogue of PostgreSQL names them.
+inline std::string BigShippedFilterJson(bool LowerNames = false) {
+  auto n = [LowerNames](std::string Name) {
+    if (LowerNames)
+      for (char& c : Name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return Name;
+  };
+  auto line = [&](const char* Open, const char* Field, const char* Op, const char* Value, const char* Close,
+                  int Operation) {
+    return "{\"beginGroup\": \"" + std::string(Open) + "\", \"fieldName\": \"" + n(Field) + "\", \"tableName\": \"" +
+           "ORDERS.\", \"operator\": \"" + Op + "\", \"value\": \"" + Value + "\", \"endGroup\": \"" + Close +
+           "\", \"operation\": " + std::to_string(Operation) + "}";
+  };
+  return "{\"description\": \"Big shipped orders since 2022\", \"criteria\": [" +
+         line("(", "STATUS", "=", "shipped", "", 2) + ", " + line("", "STATUS", "=", "delivered", ")", 1) + ", " +
+         line("", "TOTAL", ">=", "500", "", 1) + ", " + line("", "ORDER_DATE", ">=", "01/01/2022", "", -1) +
+         "], \"ordering\": [\"ORDERS." + n("ORDER_DATE") + "\", \"ORDERS." + n("ID") + "\"]}";
+}

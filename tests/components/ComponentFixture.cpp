@@ -26,7 +26,7 @@ std::string ShopScript(bool Firebird) {
     // Shipping dates every third day from 2024-01-01, none for every ninth order.
     const int day = (i * 3) % 28 + 1;
     const int month = 1 + (i * 3) / 28;
-    char date[16];
+    char date[32];  // room for any int, so no truncation warning at any level
     std::snprintf(date, sizeof date, "2024-%02d-%02d", month, day);
     s += "INSERT INTO ORDERS VALUES (" + std::to_string(i) + ", " + std::to_string((i * 7) % 12 + 1) + ", " +
          std::to_string((i * 37) % 500) + (i % 2 ? ".5" : ".0") + ", " +
@@ -75,16 +75,6 @@ Rows ReadRows(IB_Components::TIB_Query& Query) {
   return rows;
 }
 
-Rows ReadRows(DB::TDataSet& Query) {
-  Rows rows;
-  for (; !Query.Eof(); Query.Next()) {
-    Row row;
-    for (int i = 0; i < Query.FieldCount(); ++i) row.push_back(Query.Fields(i)->AsString());
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 Rows Select(bool Firebird, const std::string& SQL) {
   if (Firebird) {
     IB_Components::TIB_Query q(nullptr);
@@ -98,50 +88,6 @@ Rows Select(bool Firebird, const std::string& SQL) {
   q.SQL()->SetText(SQL);
   q.Open();
   return ReadRows(q);
-}
-
-namespace {
-
-int IndexOf(const StdCtrls::TComboBox& Box, const std::string& Text) {
-  for (int i = 0; i < Box.Items()->Count(); ++i)
-    if (Box.Items()->Get(i) == Text) return i;
-  ADD_FAILURE() << "the drop-down has no item " << Text;
-  return -1;
-}
-
-}  // namespace
-
-void EnterLines(TformFilter& Form, const std::vector<TLine>& Lines) {
-  (void)Form;
-  for (size_t n = 0; n < Lines.size(); ++n) {
-    const TLine& l = Lines[n];
-    ASSERT_LT(n, kytSQLFilterForm::FilterLines.size()) << "line " << n + 1 << " was not opened";
-    kytSQLFilterForm::FilterLineRec& line = kytSQLFilterForm::FilterLines[n];
-    if (!l.Field.empty()) line.Campo->UserSelect(IndexOf(*line.Campo, l.Field));
-    if (!l.Comparison.empty()) line.Comparision->UserSelect(IndexOf(*line.Comparision, l.Comparison));
-    if (!l.Value.empty()) line.Value->TypeText(l.Value);
-    if (l.Operation >= 0) line.Operation->UserSelect(l.Operation);
-  }
-}
-
-void OnNextDialog(std::function<void(TformFilter&)> Body, bool Accept) {
-  ScriptedHost().Modal.push_back([Body = std::move(Body), Accept](Forms::TForm& Form) {
-    auto* dialog = dynamic_cast<TformFilter*>(&Form);
-    ASSERT_NE(dialog, nullptr) << "the modal form is not the filter dialog";
-    if (Body) Body(*dialog);
-    if (Accept) dialog->btConfirmClick(dialog);
-    else dialog->btCancelClick(dialog);
-  });
-}
-
-void AcceptLines(const std::vector<TLine>& Lines) {
-  OnNextDialog([Lines](TformFilter& F) { EnterLines(F, Lines); });
-}
-
-std::vector<std::string> BoxTexts() {
-  std::vector<std::string> texts;
-  for (const auto& box : ScriptedHost().Boxes) texts.push_back(box.Text);
-  return texts;
 }
 
 }  // namespace comptest

@@ -16,14 +16,21 @@
 #include "components/kytIBDFilter.h"
 #include "components/kytIBOFilter.h"
 #include "filterdialog/kytSQLFilterForm.h"
+#include "tests/filterdialog/DialogDriver.h"
 #include "tests/dataaccess/TestEnv.h"
-#include "tests/filtermodel/TestHost.h"
 
 namespace comptest {
 
 using kytSQLFilterForm::TformFilter;
-using Row = std::vector<std::string>;
-using Rows = std::vector<Row>;
+using dialogdriver::AcceptLines;
+using dialogdriver::BoxTexts;
+using dialogdriver::EnterLines;
+using dialogdriver::OnNextDialog;
+using dialogdriver::ReadRows;
+using dialogdriver::Row;
+using dialogdriver::Rows;
+using dialogdriver::Sorted;
+using dialogdriver::TLine;
 
 // The shop database: 12 customers and 60 orders, with NULLs, mixed letter case and a
 // quote in the data.
@@ -47,11 +54,6 @@ inline constexpr int kOrderCount = 60;
 Rows Select(bool Firebird, const std::string& SQL);
 // The rows of an open query from its current row on, as text.
 Rows ReadRows(IB_Components::TIB_Query& Query);
-Rows ReadRows(DB::TDataSet& Query);
-inline Rows Sorted(Rows R) {
-  std::sort(R.begin(), R.end());
-  return R;
-}
 
 // ---- The three variants ------------------------------------------------------------------
 
@@ -136,28 +138,5 @@ class FilterTest : public ::testing::Test {
   TQuery* query = nullptr;
   TFilter* filter = nullptr;
 };
-
-// ---- The dialog, as the user drives it --------------------------------------------------------
-
-// One criterion line: the field's description, the comparison's display text, the value
-// typed, and the connector (0 none, 1 AND, 2 OR, -1 left alone). Empty texts leave that
-// control alone.
-struct TLine {
-  std::string Field, Comparison, Value;
-  int Operation = -1;
-};
-
-// Fills the lines of the open dialog in order (each connector opens the next line).
-void EnterLines(TformFilter& Form, const std::vector<TLine>& Lines);
-
-// Queues a script for the next modal dialog: Body runs inside it with the filter dialog;
-// the dialog is accepted afterwards when Accept is true (the accept command, which
-// builds the SQL), else cancelled.
-void OnNextDialog(std::function<void(TformFilter&)> Body, bool Accept = true);
-// Queues lines to enter and accept.
-void AcceptLines(const std::vector<TLine>& Lines);
-
-// The texts of the boxes shown since the host was last reset.
-std::vector<std::string> BoxTexts();
 
 }  // namespace comptest

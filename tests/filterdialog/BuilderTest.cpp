@@ -42,7 +42,7 @@ TEST_F(DialogTest, BuildsEachKindOfLine) {
     EXPECT_FALSE(aborted);
     FilterArray saved;
     ASSERT_TRUE(form->ModifyFilter(saved));
-    EXPECT_EQ(saved[0].TableName.Str(), Campos->Get(IndexOf(*form->eCampo1, c.field))->TableName);
+    EXPECT_EQ(saved[0].TableName.Str(), Campos->Get(dialogdriver::IndexOf(*form->eCampo1, c.field))->TableName);
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "filterdialog/kytSQLFilterForm.h"
 #include "filtermodel/kytSQLFilterStruc.h"
+#include "tests/filterdialog/DialogDriver.h"
 #include "tests/filtermodel/TestHost.h"
 
 namespace dialogtest {
@@ -90,18 +91,7 @@ class DialogTest : public ::testing::Test {
   // leaves it). Empty texts leave that control alone.
   void SetLine(int N, const std::string& Description, const std::string& Comparison,
                const std::string& Value, int Operation = -1) {
-    FilterLineRec& line = Line(N);
-    if (!Description.empty()) line.Campo->UserSelect(IndexOf(*line.Campo, Description));
-    if (!Comparison.empty()) line.Comparision->UserSelect(IndexOf(*line.Comparision, Comparison));
-    if (!Value.empty()) line.Value->TypeText(Value);
-    if (Operation >= 0) line.Operation->UserSelect(Operation);
-  }
-
-  static int IndexOf(const StdCtrls::TComboBox& Box, const std::string& Text) {
-    for (int i = 0; i < Box.Items()->Count(); ++i)
-      if (Box.Items()->Get(i) == Text) return i;
-    ADD_FAILURE() << "no item " << Text;
-    return -1;
+    dialogdriver::FillLine(Line(N), {Description, Comparison, Value, Operation});
   }
 
   // The filter the pictures show: three lines, the first two in parentheses, joined by

@@ -1,16 +1,15 @@
 #include "tests/qtsql/QtSqlFixture.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <memory>
 
+
+#include "dataaccess/sample/QtSqlConnect.h"
+#include "tests/apps/PgServer.h"
 #include "tests/filtermodel/TestHost.h"
 
 namespace qtsqltest {
@@ -71,55 +70,24 @@ void CreateShop(QSqlDatabase& Db, bool Postgres) {
   }
 }
 
-// The PostgreSQL connection string: env KYT_PG_CONNECTION, else the file the server
-// script writes.
-std::string PostgresSettings() {
-  if (const char* env = std::getenv("KYT_PG_CONNECTION"); env && *env) return env;
-  std::ifstream in("/tmp/kyt-postgres-server/connection");
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
-
-// The schema of this process, dropped when the tests end.
-QString Schema() { return QStringLiteral("kyt_test_%1").arg(QCoreApplication::applicationPid()); }
-
-class DropSchema : public ::testing::Environment {
+// The server's schema of this process, dropped with the shop when the tests end.
+class PostgresShop : public ::testing::Environment {
  public:
   void TearDown() override {
-    if (!QSqlDatabase::contains("kyt_pg")) return;
-    QSqlQuery q(QSqlDatabase::database("kyt_pg"));
-    q.exec("DROP SCHEMA " + Schema() + " CASCADE");
+    if (QSqlDatabase::contains("kyt_pg")) QtSqlConnect::Close("kyt_pg");
+    schema.reset();
   }
+  static inline std::unique_ptr<pgtest::TSchema> schema;
 };
-[[maybe_unused]] const auto* kDropSchema = ::testing::AddGlobalTestEnvironment(new DropSchema);
+[[maybe_unused]] const auto* kPostgresShop = ::testing::AddGlobalTestEnvironment(new PostgresShop);
 
 std::string OpenPostgres(std::string& Why) {
-  const std::string settings = PostgresSettings();
-  if (settings.empty()) {
-    Why = "no PostgreSQL server: set KYT_PG_CONNECTION or run scripts/postgres-server start";
+  PostgresShop::schema = std::make_unique<pgtest::TSchema>();
+  if (!PostgresShop::schema->Ok()) {
+    Why = PostgresShop::schema->Reason();
     return "";
   }
-  QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "kyt_pg");
-  std::istringstream words(settings);
-  for (std::string word; words >> word;) {
-    const size_t eq = word.find('=');
-    const QString key = QString::fromStdString(word.substr(0, eq)), value = QString::fromStdString(word.substr(eq + 1));
-    if (key == "host") db.setHostName(value);
-    else if (key == "port") db.setPort(value.toInt());
-    else if (key == "dbname") db.setDatabaseName(value);
-    else if (key == "user") db.setUserName(value);
-    else if (key == "password") db.setPassword(value);
-  }
-  if (!db.open()) {
-    Why = "PostgreSQL server not reachable: " + db.lastError().text().toStdString();
-    QSqlDatabase::removeDatabase("kyt_pg");
-    return "";
-  }
-  QSqlQuery q(db);
-  Exec(q, "DROP SCHEMA IF EXISTS " + Schema() + " CASCADE");
-  Exec(q, "CREATE SCHEMA " + Schema());
-  Exec(q, "SET search_path TO " + Schema());
+  QSqlDatabase db = QtSqlConnect::Open("kyt_pg", "QPSQL", PostgresShop::schema->Connection());
   CreateShop(db, true);
   return "kyt_pg";
 }
@@ -146,27 +114,12 @@ std::string ShopConnection(TEngine Engine, std::string& Why) {
   return name;
 }
 
-Rows ReadRows(DB::TDataSet& Query) {
-  Rows rows;
-  for (; !Query.Eof(); Query.Next()) {
-    Row row;
-    for (int i = 0; i < Query.FieldCount(); ++i) row.push_back(Query.Fields(i)->AsString());
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
 Rows Select(const std::string& Connection, const std::string& SQL) {
   QtSqlDataSet::TQtSqlQuery q(nullptr);
   q.SetConnectionName(Connection);
   q.SQL()->SetText(SQL);
   q.Open();
   return ReadRows(q);
-}
-
-Rows Sorted(Rows R) {
-  std::sort(R.begin(), R.end());
-  return R;
 }
 
 void EngineTest::SetUp() {
@@ -199,49 +152,6 @@ QtSqlDataSet::TQtSqlQuery* EngineTest::NewQuery(const std::string& SQL) {
   q->SetConnectionName(connection);
   q->SQL()->SetText(SQL);
   return q;
-}
-
-namespace {
-
-int IndexOf(const StdCtrls::TComboBox& Box, const std::string& Text) {
-  for (int i = 0; i < Box.Items()->Count(); ++i)
-    if (Box.Items()->Get(i) == Text) return i;
-  ADD_FAILURE() << "the drop-down has no item " << Text;
-  return -1;
-}
-
-}  // namespace
-
-void EnterLines(kytSQLFilterForm::TformFilter&, const std::vector<TLine>& Lines) {
-  for (size_t n = 0; n < Lines.size(); ++n) {
-    const TLine& l = Lines[n];
-    ASSERT_LT(n, kytSQLFilterForm::FilterLines.size()) << "line " << n + 1 << " was not opened";
-    kytSQLFilterForm::FilterLineRec& line = kytSQLFilterForm::FilterLines[n];
-    if (!l.Field.empty()) line.Campo->UserSelect(IndexOf(*line.Campo, l.Field));
-    if (!l.Comparison.empty()) line.Comparision->UserSelect(IndexOf(*line.Comparision, l.Comparison));
-    if (!l.Value.empty()) line.Value->TypeText(l.Value);
-    if (l.Operation >= 0) line.Operation->UserSelect(l.Operation);
-  }
-}
-
-void OnNextDialog(std::function<void(kytSQLFilterForm::TformFilter&)> Body, bool Accept) {
-  ScriptedHost().Modal.push_back([Body = std::move(Body), Accept](Forms::TForm& Form) {
-    auto* dialog = dynamic_cast<kytSQLFilterForm::TformFilter*>(&Form);
-    ASSERT_NE(dialog, nullptr) << "the modal form is not the filter dialog";
-    if (Body) Body(*dialog);
-    if (Accept) dialog->btConfirmClick(dialog);
-    else dialog->btCancelClick(dialog);
-  });
-}
-
-void AcceptLines(const std::vector<TLine>& Lines) {
-  OnNextDialog([Lines](kytSQLFilterForm::TformFilter& F) { EnterLines(F, Lines); });
-}
-
-std::vector<std::string> BoxTexts() {
-  std::vector<std::string> texts;
-  for (const auto& box : ScriptedHost().Boxes) texts.push_back(box.Text);
-  return texts;
 }
 
 }  // namespace qtsqltest

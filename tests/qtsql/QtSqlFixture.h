@@ -14,11 +14,19 @@
 
 #include "components/kytQtSqlFilter.h"
 #include "filterdialog/kytSQLFilterForm.h"
+#include "tests/filterdialog/DialogDriver.h"
 
 namespace qtsqltest {
 
-using Row = std::vector<std::string>;
-using Rows = std::vector<Row>;
+using dialogdriver::AcceptLines;
+using dialogdriver::BoxTexts;
+using dialogdriver::EnterLines;
+using dialogdriver::OnNextDialog;
+using dialogdriver::ReadRows;
+using dialogdriver::Row;
+using dialogdriver::Rows;
+using dialogdriver::Sorted;
+using dialogdriver::TLine;
 
 enum class TEngine { SQLite, PostgreSQL };
 std::string EngineName(TEngine Engine);
@@ -42,11 +50,8 @@ inline const char* kJoinSQL =
 // The TAG of customer ID i + 1.
 extern const char* const kTags[kCustomerCount];
 
-// The rows of an open dataset from its current row on, as text.
-Rows ReadRows(DB::TDataSet& Query);
 // Every row of a statement run on Connection by a query of its own.
 Rows Select(const std::string& Connection, const std::string& SQL);
-Rows Sorted(Rows R);
 
 // A filter linked to a query on the shop database of the engine the test runs on;
 // skipped when that engine cannot be reached. Campos and Filter are empty before and
@@ -75,20 +80,5 @@ struct EngineNames {
 #define KYT_ENGINES(Suite)                                                                                    \
   INSTANTIATE_TEST_SUITE_P(Engines, Suite, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), \
                            EngineNames())
-
-// ---- The dialog, as the user drives it ------------------------------------------------
-
-// One criterion line: the field's description, the comparison's display text, the value
-// typed, and the connector (0 none, 1 AND, 2 OR, -1 left alone).
-struct TLine {
-  std::string Field, Comparison, Value;
-  int Operation = -1;
-};
-void EnterLines(kytSQLFilterForm::TformFilter& Form, const std::vector<TLine>& Lines);
-// Queues a script for the next modal dialog, accepted afterwards when Accept is true.
-void OnNextDialog(std::function<void(kytSQLFilterForm::TformFilter&)> Body, bool Accept = true);
-void AcceptLines(const std::vector<TLine>& Lines);
-// The texts of the boxes shown since the test began.
-std::vector<std::string> BoxTexts();
 
 }  // namespace qtsqltest
