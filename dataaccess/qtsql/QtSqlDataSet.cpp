@@ -1,6 +1,7 @@
 // Unit QtSqlDataSet: the type mapping, the cursor over a QSqlQuery and the query.
 #include "dataaccess/qtsql/QtSqlDataSet.h"
 
+#include <dlfcn.h>
 #include <sqlite3.h>
 
 #include <QDate>
@@ -174,6 +175,28 @@ QSqlQuery Run(const QSqlDatabase& Db, const QString& Statement, const QVariantLi
   return query;
 }
 
+// ---- PostgreSQL: the column behind an alias ---------------------------------------------
+
+// QPSQL tells the table behind a column but names the column by its alias; libpq knows
+// the table's and the column's numbers (PQftable, PQftablecol). The two functions are
+// taken from the libpq the driver has loaded, so this library neither links nor loads
+// libpq itself. Empty when the result is not PostgreSQL's or libpq is not there.
+std::vector<TQtSqlQuery::TPgOrigin> PgOrigins(const QSqlQuery& Query) {
+  std::vector<TQtSqlQuery::TPgOrigin> origins;
+  void* result = HandleOf<void>(Query.result()->handle(), "pg_result*");
+  if (result == nullptr) return origins;
+  void* libpq = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
+  if (libpq == nullptr) return origins;
+  using TTableOf = unsigned (*)(const void*, int);
+  using TColumnOf = int (*)(const void*, int);
+  const auto tableOf = reinterpret_cast<TTableOf>(dlsym(libpq, "PQftable"));
+  const auto columnOf = reinterpret_cast<TColumnOf>(dlsym(libpq, "PQftablecol"));
+  if (tableOf != nullptr && columnOf != nullptr)
+    for (int i = 0; i < Query.record().count(); ++i) origins.push_back({tableOf(result, i), columnOf(result, i)});
+  dlclose(libpq);  // the driver keeps it loaded
+  return origins;
+}
+
 class TQtSqlCursor : public DB::TCursor {
  public:
   TQtSqlCursor(QSqlQuery Query, std::vector<DB::TFieldDef> Defs) : FQuery(std::move(Query)), FDefs(std::move(Defs)) {}
@@ -265,7 +288,30 @@ const std::string& TQtSqlQuery::BaseTable(int Index) const {
 
 const std::string& TQtSqlQuery::BaseColumn(int Index) const {
   CheckActive();
+  if (!FPgOrigins.empty()) ResolvePgColumns();
   return FBaseColumns.at(static_cast<size_t>(Index));
+}
+
+void TQtSqlQuery::ResolvePgColumns() const {
+  // One catalogue statement for every column of a table, asked only when a caller wants
+  // base columns (the catalogue), never on the filter's own reopen. Numbers only: no
+  // text of the statement goes into it.
+  QString pairs;
+  for (const TPgOrigin& o : FPgOrigins)
+    if (o.Table != 0 && o.Column > 0)
+      pairs += QStringLiteral("%1(%2, %3)").arg(pairs.isEmpty() ? "" : ", ").arg(o.Table).arg(o.Column);
+  const std::vector<TPgOrigin> origins = std::move(FPgOrigins);
+  FPgOrigins.clear();
+  if (pairs.isEmpty()) return;
+  QSqlQuery names(Connection(ConnectionName()));
+  // Where the lookup fails the alias names stay: the columns are still described.
+  if (!names.exec("SELECT attrelid, attnum, attname FROM pg_catalog.pg_attribute WHERE (attrelid, attnum) IN (" +
+                  pairs + ")"))
+    return;
+  while (names.next())
+    for (size_t i = 0; i < origins.size(); ++i)
+      if (origins[i].Table == names.value(0).toUInt() && origins[i].Column == names.value(1).toInt())
+        FBaseColumns[i] = Ansi(names.value(2).toString());
 }
 
 std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>& Defs) {
@@ -284,6 +330,7 @@ std::unique_ptr<DB::TCursor> TQtSqlQuery::OpenCursor(std::vector<DB::TFieldDef>&
   Defs.clear();
   FBaseTables.clear();
   FBaseColumns.clear();
+  FPgOrigins = PgOrigins(query);
   for (int i = 0; i < record.count(); ++i) {
     const QSqlField field = record.field(i);
     QMetaType::Type type = static_cast<QMetaType::Type>(field.metaType().id());

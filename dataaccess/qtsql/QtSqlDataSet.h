@@ -84,6 +84,13 @@ class TQtSqlQuery : public DB::TQueryDataSet {
   void AttachModel(QSqlQueryModel* Model) { FModel = Model; }
   QSqlQueryModel* AttachedModel() const { return FModel.data(); }
 
+  // Where a PostgreSQL result's column comes from: the table's and the column's numbers
+  // in the server's catalogue (0 for an expression).
+  struct TPgOrigin {
+    unsigned Table = 0;
+    int Column = 0;
+  };
+
   // Runs a statement that returns no rows (with the bound Params). Raises
   // DB::EDatabaseError when open, EQtSqlError for the driver's error.
   void ExecSQL() override;
@@ -93,11 +100,15 @@ class TQtSqlQuery : public DB::TQueryDataSet {
 
  private:
   void ShowInModel(const QSqlDatabase& Db, const QString& Statement);
+  // Replaces the alias names in FBaseColumns by the columns of FPgOrigins, then forgets
+  // them.
+  void ResolvePgColumns() const;
 
   QVariantList FParams;
   QPointer<QSqlQueryModel> FModel;
   std::vector<std::string> FBaseTables;
-  std::vector<std::string> FBaseColumns;
+  mutable std::vector<std::string> FBaseColumns;
+  mutable std::vector<TPgOrigin> FPgOrigins;  // PostgreSQL: not yet looked up
 };
 
 // Registers TQtSqlQuery (ConnectionName, SQL) for form files. Calling it again does no
