@@ -105,14 +105,16 @@ int RunInModule(int argc, char** argv) {
   const char* kModule = "libkytfilter-verbs.so";
   void* module = ::dlopen(kModule, RTLD_NOW | RTLD_LOCAL);
   // A sanitizer's run-time library wraps dlopen, and the program's run path then goes
-  // unread: the module is also looked for beside the program itself.
+  // unread: the module is also looked for where the run path points, beside the program
+  // (build tree) and in the library folder (installed).
   if (module == nullptr) {
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (n > 0) {
-      std::string path(self, static_cast<size_t>(n));
-      path = path.substr(0, path.rfind('/') + 1) + kModule;
-      module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      const std::string path(self, static_cast<size_t>(n));
+      const std::string folder = path.substr(0, path.rfind('/') + 1);
+      for (const std::string& candidate : {folder + kModule, folder + KYT_PROGRAM_TO_LIBRARIES "/" + kModule})
+        if (module == nullptr) module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
     }
     if (module == nullptr) module = ::dlopen(kModule, RTLD_NOW | RTLD_LOCAL);
   }
