@@ -22,15 +22,9 @@
 namespace comptest {
 
 using kytSQLFilterForm::TformFilter;
-using dialogdriver::AcceptLines;
-using dialogdriver::BoxTexts;
-using dialogdriver::EnterLines;
-using dialogdriver::OnNextDialog;
-using dialogdriver::ReadRows;
-using dialogdriver::Row;
-using dialogdriver::Rows;
-using dialogdriver::Sorted;
-using dialogdriver::TLine;
+// TLine, EnterLines, AcceptLines, OnNextDialog, BoxTexts, Row(s), ReadRows, Sorted.
+using namespace dialogdriver;
+using dialogdriver::ReadRows;  // beside the native query's own, below
 
 // The shop database: 12 customers and 60 orders, with NULLs, mixed letter case and a
 // quote in the data.

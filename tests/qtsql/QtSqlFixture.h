@@ -18,15 +18,8 @@
 
 namespace qtsqltest {
 
-using dialogdriver::AcceptLines;
-using dialogdriver::BoxTexts;
-using dialogdriver::EnterLines;
-using dialogdriver::OnNextDialog;
-using dialogdriver::ReadRows;
-using dialogdriver::Row;
-using dialogdriver::Rows;
-using dialogdriver::Sorted;
-using dialogdriver::TLine;
+// TLine, EnterLines, AcceptLines, OnNextDialog, BoxTexts, Row(s), ReadRows, Sorted.
+using namespace dialogdriver;
 
 enum class TEngine { SQLite, PostgreSQL };
 std::string EngineName(TEngine Engine);
