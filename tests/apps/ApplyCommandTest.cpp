@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliRun.h"
+#include "SampleSuite.h"
 #include "dataaccess/sample/Sample.h"
 
 namespace {
@@ -29,24 +30,13 @@ std::string Expected(bool Firebird) {
          (Firebird ? "DATE '2022-01-01'" : "'2022-01-01'") + " ORDER BY ORDERS.ORDER_DATE, ORDERS.ID";
 }
 
-// One folder per test process: the embedded Firebird engine opens a file for one
-// process at a time.
-class Apply : public ::testing::Test {
+class Apply : public SampleSuite {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "kyt-apply-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-    fdb = (dir / "sample.fdb").string();
-    sqlite = (dir / "sample.db").string();
-    Sample::CreateSampleDatabase(Sample::TEngine::Firebird, fdb, kOrders);
-    Sample::CreateSampleDatabase(Sample::TEngine::SQLite, sqlite, kOrders);
+    MakeSamples("kyt-apply", kOrders);
     filter = MakeFilter("big.flt", BigShippedFilterJson());
   }
-  static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  static void TearDownTestSuite() { RemoveSamples(); }
 
   static std::string MakeFilter(const std::string& Name, const std::string& Json) {
     const std::string path = (dir / Name).string();
@@ -56,8 +46,7 @@ class Apply : public ::testing::Test {
   }
   static std::string Database(const std::string& Variant) { return Variant == "bde" ? sqlite : fdb; }
 
-  static inline fs::path dir;
-  static inline std::string fdb, sqlite, filter;
+  static inline std::string filter;
 };
 
 size_t Lines(const std::string& Csv) {

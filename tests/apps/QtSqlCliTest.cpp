@@ -10,6 +10,7 @@
 
 #include "CliRun.h"
 #include "PgServer.h"
+#include "SampleSuite.h"
 #include "dataaccess/sample/Sample.h"
 
 namespace {
@@ -46,16 +47,10 @@ std::string RowsOf(const std::string& ApplyOut) {
   return at == std::string::npos ? std::string() : ApplyOut.substr(at + 4);
 }
 
-class QtSqlCli : public ::testing::Test {
+class QtSqlCli : public SampleSuite {
  protected:
   static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "kyt-qtsql-cli-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-    fdb = (dir / "sample.fdb").string();
-    sqlite = (dir / "sample.db").string();
-    Sample::CreateSampleDatabase(Sample::TEngine::Firebird, fdb, kOrders);
-    Sample::CreateSampleDatabase(Sample::TEngine::SQLite, sqlite, kOrders);
+    MakeSamples("kyt-qtsql-cli", kOrders);
     filter = (dir / "big.flt").string();
     lowerFilter = (dir / "big-lower.flt").string();
     for (bool lower : {false, true}) {
@@ -63,10 +58,7 @@ class QtSqlCli : public ::testing::Test {
       ASSERT_EQ(made.code, 0) << made.err;
     }
   }
-  static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  static void TearDownTestSuite() { RemoveSamples(); }
 
   // The rows of Sql from the Firebird sample, the reference of every engine.
   static std::string FirebirdRows(const std::string& Sql) {
@@ -78,8 +70,7 @@ class QtSqlCli : public ::testing::Test {
     return RunCli({"apply", "--variant", "ibo", "--database", fdb, "--sql", kStatement, "--filter", filter});
   }
 
-  static inline fs::path dir;
-  static inline std::string fdb, sqlite, filter, lowerFilter;
+  static inline std::string filter, lowerFilter;
 };
 
 class QtSqlPostgres : public QtSqlCli {

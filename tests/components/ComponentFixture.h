@@ -126,6 +126,18 @@ class FilterTest : public ::testing::Test {
   }
   // The rows of the filtered query, read from its first row.
   Rows QueryRows() { return ReadRows(*query); }
+  // After an Execute whose new statement could not open because the database failed
+  // (file gone, server stopped): false, told in the one box, the dialog freed, Previous
+  // back in place on Query and closed, the dialog's lines not taken over.
+  void ExpectFailureToldAndPreviousKept(bool Accepted, TQuery& Query, const std::string& Previous) {
+    EXPECT_FALSE(Accepted);
+    EXPECT_EQ(ScriptedHost().ModalShown, 1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Error opening the Dataset with the NEW SQL"});
+    EXPECT_EQ(filter->ComponentCount(), 0) << "the dialog is freed";
+    EXPECT_EQ(SQLOf(Query), Previous);
+    EXPECT_FALSE(Query.Active()) << "the previous statement cannot open either";
+    EXPECT_TRUE(kytSQLFilterStruc::Filter.empty()) << "the lines were not taken over";
+  }
   Rows Expected(const std::string& Where) { return Select(K::Firebird, std::string(kJoinSQL) + " " + Where); }
 
   std::unique_ptr<Classes::TComponent> owner;

@@ -142,13 +142,7 @@ TYPED_TEST(ServerStop, AcceptedWhileStoppedIsToldAndFiltersAgainOnceBack) {
       bool accepted = true;
       EXPECT_NO_THROW(accepted = this->filter->Execute());
       ASSERT_TRUE(stopped) << "the server did not stop";
-      EXPECT_FALSE(accepted);
-      EXPECT_EQ(ScriptedHost().ModalShown, 1);
-      EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Error opening the Dataset with the NEW SQL"});
-      EXPECT_EQ(this->filter->ComponentCount(), 0) << "the dialog is freed";
-      EXPECT_EQ(SQLOf(*query), previous);
-      EXPECT_FALSE(query->Active()) << "the previous statement cannot open either";
-      EXPECT_TRUE(kytSQLFilterStruc::Filter.empty()) << "the lines were not taken over";
+      this->ExpectFailureToldAndPreviousKept(accepted, *query, previous);
       ASSERT_TRUE(stop.Start()) << "the server did not start again";
     }
 
