@@ -267,7 +267,7 @@ TComboBox* TformFilter::ClonarCombo(TComboBox*& Target, const std::string& Name,
   box->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
   box->SetColor(Template->Color());
   box->SetDropDownCount(Template->DropDownCount());
-  box->setStyleSheet(Template->styleSheet());
+  box->SetCompact(Template->Compact());
   box->Items()->Assign(Template->Items());
   box->SetItemIndex(-1);
   box->SetTag(LineCount);

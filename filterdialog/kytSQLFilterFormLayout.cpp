@@ -227,7 +227,7 @@ void TformFilter::BuildFirstLine() {
   eComparision1->SetFont(kBold);
   eComparision1->SetDropDownCount(10);
   // A narrow arrow and padding leave the 81 pixels to the comparison's text.
-  eComparision1->setStyleSheet("QComboBox { padding-left: 2px; padding-right: 0px; }");
+  eComparision1->SetCompact(true);
   eValue1 = new Mask::TMaskEdit(this);
   Place(eValue1, ScrollBox1, "eValue1", 302, 8, 121, 24);
   eValue1->SetTag(1);

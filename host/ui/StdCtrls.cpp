@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
+#include <QStylePainter>
 #include <QAbstractListModel>
 #include <QStyledItemDelegate>
 #include <QValidator>
@@ -387,6 +388,7 @@ void TComboBox::changeEvent(QEvent* Event) {
   const bool font = Event->type() == QEvent::FontChange;
   if ((font || Event->type() == QEvent::StyleChange) && !isEditable() && !ListBuilt()) {
     (font ? FFontChanged : FStyleChanged) = true;
+    if (FHinted) FHintStale = true;
     QWidget::changeEvent(Event);  // what a plain widget does with it
     return;
   }
@@ -396,6 +398,7 @@ void TComboBox::changeEvent(QEvent* Event) {
 void TComboBox::BuildList() const {
   auto* self = const_cast<TComboBox*>(this);
   self->view();  // builds the list, with the present style
+  FHintStale = false;  // Qt computes the hints again after the changes below
   if (std::exchange(FStyleChanged, false)) {
     QEvent style(QEvent::StyleChange);
     self->QComboBox::changeEvent(&style);
@@ -406,14 +409,40 @@ void TComboBox::BuildList() const {
   }
 }
 
+// Qt computes a hint with the present font and style and keeps it until it handles a
+// change of them: only a hint kept from before a held-back change needs the list built.
 QSize TComboBox::sizeHint() const {
-  if (FFontChanged || FStyleChanged) BuildList();
+  if (FHintStale) BuildList();
+  FHinted = true;
   return QComboBox::sizeHint();
 }
 
 QSize TComboBox::minimumSizeHint() const {
-  if (FFontChanged || FStyleChanged) BuildList();
+  if (FHintStale) BuildList();
+  FHinted = true;
   return QComboBox::minimumSizeHint();
+}
+
+void TComboBox::SetCompact(bool Value) {
+  FCompact = Value;
+  update();
+}
+
+void TComboBox::paintEvent(QPaintEvent* Event) {
+  if (!FCompact || isEditable()) {
+    QComboBox::paintEvent(Event);
+    return;
+  }
+  // What QComboBox draws (frame, arrow, focus), with the label in the compact room.
+  QStylePainter painter(this);
+  painter.setPen(palette().color(QPalette::Text));
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  painter.drawComplexControl(QStyle::CC_ComboBox, option);
+  const QRect room = QStyle::visualRect(option.direction, option.rect, option.rect.adjusted(2, 0, -16, 0));
+  painter.setClipRect(room);
+  painter.drawItemText(room.adjusted(1, 0, -1, 0), QStyle::visualAlignment(option.direction, Qt::AlignLeft | Qt::AlignVCenter),
+                       option.palette, isEnabled(), option.currentText, QPalette::ButtonText);
 }
 
 void TComboBox::UserSelect(int Index) {
@@ -732,7 +761,14 @@ void TMemo::FromLines() {
   SetText(FLines->Text());
 }
 
+void TMemo::showEvent(QShowEvent* Event) {
+  if (FShowPending) Show();
+  QPlainTextEdit::showEvent(Event);
+}
+
 void TMemo::Show() {
+  FShowPending = !isVisible();
+  if (FShowPending) return;
   std::string shown;
   shown.reserve(FText.size());
   for (std::size_t i = 0; i < FText.size(); ++i) {

@@ -129,6 +129,11 @@ class TComboBox : public QComboBox, public TWinControl {
   int DropWidth() const;
   // Chooses Index as the user would: fires OnChange.
   void UserSelect(int Index);
+  // A compact drop-down list draws its text from 2 pixels in to 16 pixels before the
+  // right edge (the arrow), not within the style's wider margins: a narrow one keeps
+  // more of its text. Cheaper than a style sheet, which Qt gives a style of its own.
+  bool Compact() const { return FCompact; }
+  void SetCompact(bool Value);
 
   Classes::TNotifyEvent OnChange;
   Classes::TNotifyEvent OnDropDown;
@@ -141,10 +146,11 @@ class TComboBox : public QComboBox, public TWinControl {
   // Qt builds a drop-down's open list (a window with a list view, scroll bars and
   // timers) at the first font or style change, which every control gets when it is
   // placed on a form. Until the list is first needed (opened, its width asked for or
-  // set, the size hint asked for) those changes are noted, not handled, and then
-  // handled as Qt would have: a form with thousands of drop-downs builds no list the
-  // user does not open.
+  // set, a size hint asked for again after Qt kept one) those changes are noted, not
+  // handled, and then handled as Qt would have: a form with thousands of drop-downs
+  // builds no list the user does not open.
   void changeEvent(QEvent* Event) override;
+  void paintEvent(QPaintEvent* Event) override;
 
  private:
   class TItems;
@@ -157,8 +163,11 @@ class TComboBox : public QComboBox, public TWinControl {
   TModel* FModel = nullptr;  // owned by the combo box (Qt's tree)
   bool FSorted = false;
   TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+  bool FCompact = false;
   mutable bool FFontChanged = false;   // a font change waits for BuildList
   mutable bool FStyleChanged = false;  // a style change waits for BuildList
+  mutable bool FHinted = false;     // Qt has computed a size hint and keeps it
+  mutable bool FHintStale = false;  // ... from before a held-back change
 };
 
 class TCheckBox : public QCheckBox, public TWinControl {
@@ -273,6 +282,11 @@ class TMemo : public QPlainTextEdit, public TWinControl {
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value) { FMaxLength = Value; }
 
+ protected:
+  // A hidden memo (on a panel or page not shown) puts its text into the widget when it
+  // is shown: laying out text nobody sees is most of what setting it costs.
+  void showEvent(QShowEvent* Event) override;
+
  private:
   void FromLines();
   void FromWidget();
@@ -281,6 +295,7 @@ class TMemo : public QPlainTextEdit, public TWinControl {
   std::string FText;
   int FMaxLength = 0;
   bool FSyncing = false;
+  bool FShowPending = false;  // the widget does not have FText yet
 };
 
 class TLabel : public QLabel, public TWinControl {

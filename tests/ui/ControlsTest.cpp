@@ -120,10 +120,15 @@ TEST(HostControls, ChangeEventsOnUserActionOnly) {
     c.act(edit, masked, box);
     EXPECT_EQ(events, c.events);
   }
-  // The memo's lines follow what the program and the user put in.
+  // The memo's lines follow what the program and the user put in; text put into a
+  // hidden memo is there when it is shown.
   StdCtrls::TMemo memo(nullptr);
   memo.Lines()->Add("one");
+  EXPECT_EQ(memo.Text(), "one\r\n");
+  memo.show();
   EXPECT_EQ(memo.toPlainText().toStdString(), "one\n");
+  memo.Lines()->Add("two");
+  EXPECT_EQ(memo.toPlainText().toStdString(), "one\ntwo\n");
   memo.setPlainText("two\nthree");
   EXPECT_EQ(memo.Lines()->Count(), 2);
   EXPECT_EQ(memo.Text(), "two\r\nthree");
@@ -229,6 +234,78 @@ TEST(HostControls, DropDownListBuiltWhenNeededWithTheFont) {
     EXPECT_TRUE(box->view()->font().bold()) << c.need;
     EXPECT_GT(box->sizeHint().width(), smallWidth) << c.need;
   }
+
+  // A hint first asked for after the font change is computed with that font, and
+  // needs no list: a dialog's new lines are sized without building one each.
+  Forms::TForm form(nullptr);
+  form.SetClientSize(300, 100);
+  StdCtrls::TComboBox* boxes[2];
+  for (StdCtrls::TComboBox*& box : boxes) {
+    box = new StdCtrls::TComboBox(&form);
+    box->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+    box->Items()->Add("a rather long item to measure");
+    box->SetBounds(8, 8, 200, 24);  // placed: Qt does not size it from its hint
+    box->SetParent(&form);
+  }
+  const Controls::TFont small{"DejaVu Sans", 8, false, Controls::clDefault};
+  boxes[0]->SetFont(small);
+  boxes[1]->SetFont({"DejaVu Sans", 24, true, Controls::clDefault});
+  EXPECT_GT(boxes[1]->sizeHint().width(), boxes[0]->sizeHint().width());
+  EXPECT_GT(boxes[1]->minimumSizeHint().height(), boxes[0]->minimumSizeHint().height());
+  for (StdCtrls::TComboBox* box : boxes) EXPECT_TRUE(box->findChildren<QAbstractItemView*>().isEmpty());
+  boxes[1]->SetFont(small);  // the hint Qt kept is now stale
+  EXPECT_EQ(boxes[1]->sizeHint(), boxes[0]->sizeHint());
+  EXPECT_EQ(boxes[1]->view()->font().pointSize(), 8);
+}
+
+// A compact drop-down list shows more of a text too long for it, from nearer its left
+// edge, in either direction; an editable one draws as Qt does.
+TEST(HostControls, CompactDropDownGivesTheTextMoreRoom) {
+  // The columns of Box (at its own scale) where its text left ink, left of the arrow.
+  auto inkColumns = [](StdCtrls::TComboBox& Box) {
+    const QImage image = Box.grab().toImage().scaled(Box.size());
+    const QRgb background = image.pixel(Box.width() / 2, 3);
+    const bool ltr = Box.layoutDirection() == Qt::LeftToRight;
+    std::pair<int, int> columns{Box.width(), -1};  // first and last
+    for (int x = ltr ? 2 : 18; x < Box.width() - (ltr ? 18 : 2); ++x)
+      for (int y = 6; y < Box.height() - 6; ++y)
+        if (qGray(image.pixel(x, y)) + 60 < qGray(background)) {
+          columns = {std::min(columns.first, x), std::max(columns.second, x)};
+          break;
+        }
+    return columns;
+  };
+  for (Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft}) {
+    SCOPED_TRACE(direction == Qt::LeftToRight ? "left to right" : "right to left");
+    Forms::TForm form(nullptr);
+    form.SetClientSize(200, 100);
+    StdCtrls::TComboBox* boxes[2];
+    for (StdCtrls::TComboBox*& box : boxes) {
+      box = new StdCtrls::TComboBox(&form);
+      box->SetStyle(StdCtrls::TComboBoxStyle::csDropDownList);
+      box->setLayoutDirection(direction);
+      box->Items()->Add("WWWWWWWWWWWWWWWW");
+      box->SetItemIndex(0);
+      box->SetBounds(8, 8 + 30 * (box == boxes[1]), 81, 24);
+      box->SetParent(&form);
+    }
+    boxes[1]->SetCompact(true);
+    const auto plain = inkColumns(*boxes[0]);
+    const auto compact = inkColumns(*boxes[1]);
+    ASSERT_GE(plain.second, plain.first) << "no text drawn";
+    EXPECT_GT(compact.second - compact.first, plain.second - plain.first);
+    if (direction == Qt::LeftToRight) {
+      EXPECT_LT(compact.first, plain.first);
+    } else {
+      EXPECT_GT(compact.second, plain.second);
+    }
+  }
+  StdCtrls::TComboBox editable(nullptr);
+  editable.SetCompact(true);
+  editable.SetStyle(StdCtrls::TComboBoxStyle::csDropDown);
+  editable.Items()->Add("typed");
+  editable.SetItemIndex(0);
+  EXPECT_EQ(editable.lineEdit()->text(), "typed");
 }
 
 TEST(HostControls, ListBoxPositionsAndOwnership) {
