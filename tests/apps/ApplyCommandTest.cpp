@@ -8,7 +8,6 @@
 
 #include "CliRun.h"
 #include "SampleSuite.h"
-#include "dataaccess/sample/Sample.h"
 
 namespace {
 

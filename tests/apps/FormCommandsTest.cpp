@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "CliRun.h"
-#include "dataaccess/sample/Sample.h"
+#include "SampleSuite.h"
 
 namespace {
 
@@ -58,21 +58,10 @@ struct TEntry {
   bool Visible = false, Supported = false;
 };
 
-class Form : public ::testing::Test {
+class Form : public SampleSuite {
  protected:
-  static void SetUpTestSuite() {
-    std::string pattern = (fs::temp_directory_path() / "kyt-form-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-    fdb = (dir / "shop.fdb").string();
-    sqlite = (dir / "shop.db").string();
-    Sample::CreateSampleDatabase(Sample::TEngine::Firebird, fdb, kOrders);
-    Sample::CreateSampleDatabase(Sample::TEngine::SQLite, sqlite, kOrders);
-  }
-  static void TearDownTestSuite() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
+  static void SetUpTestSuite() { MakeSamples("kyt-form", kOrders); }
+  static void TearDownTestSuite() { RemoveSamples(); }
 
   static std::string Database(const TVariant& V) { return V.Firebird ? fdb : sqlite; }
 
@@ -153,8 +142,6 @@ class Form : public ::testing::Test {
     return path;
   }
 
-  static inline fs::path dir;
-  static inline std::string fdb, sqlite;
 };
 
 using Args = std::vector<std::string>;
